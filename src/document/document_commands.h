@@ -1,0 +1,66 @@
+#pragma once
+
+// Documents: the Orvo file in code page 932, reading and writing it, the file commands, the save
+// prompt and the modified state shown in the window caption.
+
+#include <QString>
+
+#include <functional>
+
+class QLabel;
+class QWidget;
+
+namespace orv::platform {
+class FileDialog;
+class MessageBox;
+class TextEdit;
+}  // namespace orv::platform
+
+namespace orv::document {
+
+struct DocumentControls {
+  platform::TextEdit* TextEdit = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  QWidget* window = nullptr;  // its title is the window caption
+};
+
+class DocumentCommands {
+ public:
+  // `switchMidiOff` resets and closes the MIDI output; `endProgram` ends the program at once.
+  DocumentCommands(const DocumentControls& controls, platform::MessageBox& messages,
+                   platform::FileDialog& CommonDialog1, std::function<void()> switchMidiOff,
+                   std::function<void()> endProgram);
+
+  void WriteDocumentFile();
+  void ReadDocumentFile(QString path);
+  void SaveDocumentAs();
+  void QuerySaveChanges();
+
+  void mnuOpen_Click();
+  void mnuUpdate_Click();
+  void mnuCreateNewFile_Click();
+  void mnuEnd_Click();
+  // Setting `Cancel` to -1 keeps the window open.
+  void Form_Unload(qint16& Cancel);
+  void TextEdit_Change();
+
+  // Shows the document as not modified with `path` in the caption.
+  void MarkNotModified(const QString& path);
+
+  QString FilePath;
+  qint16 Modified = 0;
+  qint16 SaveAnswer = 0;
+  QString FileTitle;
+  QString LastFolder;
+  QString TitleText;
+
+ private:
+  DocumentControls m_controls;
+  platform::MessageBox& m_messages;
+  platform::FileDialog& m_dialog;
+  std::function<void()> m_switchMidiOff;
+  std::function<void()> m_endProgram;
+};
+
+}  // namespace orv::document

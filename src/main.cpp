@@ -1,0 +1,61 @@
+#include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/qt_file_dialog.h"
+#include "platform/qt_message_box.h"
+#include "platform/unavailable_services.h"
+#include "shell/form1.h"
+
+namespace {
+
+// Without a display the toolkit would abort with a message of its own; say plainly what is wrong.
+bool displayAvailable() {
+  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+  if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland")) {
+    return true;
+  }
+  return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (!displayAvailable()) {
+    std::fputs("OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"
+               "OrvEditor: no display found (DISPLAY and WAYLAND_DISPLAY are unset).\n",
+               stderr);
+    return EXIT_FAILURE;
+  }
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("OrvEditor"));
+  QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
+  QApplication::setDesktopFileName(QStringLiteral("io.github.orveditor.OrvEditor"));
+
+  QTranslator qtTranslator;
+  if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QApplication::installTranslator(&qtTranslator);
+  }
+
+  orv::platform::QtMessageBox messages;
+  orv::platform::QtFileDialog dialog;
+  orv::platform::UnavailableMidiService midi;
+  orv::platform::UnavailableProcessLauncher launcher;
+  orv::platform::UnavailableIniReader ini;
+
+  QStringList arguments = QApplication::arguments();
+  arguments.removeFirst();
+  orv::shell::Form1 form(
+      orv::shell::Services{messages, dialog, midi, launcher, ini},
+      orv::shell::StartupContext{QApplication::applicationDirPath(), arguments,
+                                 [] { QCoreApplication::exit(0); }});
+  messages.setParentWindow(&form);
+  dialog.setParentWindow(&form);
+  form.show();
+  return QApplication::exec();
+}

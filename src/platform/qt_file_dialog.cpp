@@ -1,0 +1,46 @@
+#include "platform/qt_file_dialog.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace orv::platform {
+
+QString QtFileDialog::toNameFilter(const QString& filter) {
+  const QStringList parts = filter.split(u'|');
+  QStringList filters;
+  for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+    const QString& label = parts.at(i);
+    const QString patterns = parts.at(i + 1);
+    // The toolkit reads the patterns from the parentheses of the label; add them when missing.
+    if (label.contains(u'(')) {
+      filters << label;
+    } else {
+      filters << label + QStringLiteral(" (") + QString(patterns).replace(u';', u' ') +
+                     QStringLiteral(")");
+    }
+  }
+  return filters.join(QStringLiteral(";;"));
+}
+
+bool QtFileDialog::ShowSave() { return show(true); }
+bool QtFileDialog::ShowOpen() { return show(false); }
+
+bool QtFileDialog::show(bool save) {
+  QFileDialog dialog(m_parent, DialogTitle, InitDir);
+  dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+  // The open dialog accepts a name that does not exist (the reader reports it); the save dialog
+  // replaces an existing file without a question and adds no extension.
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // Flags 4 asks to hide a read-only check box; this dialog has none to hide.
+  if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  const QString filters = toNameFilter(Filter);
+  if (!filters.isEmpty()) dialog.setNameFilter(filters);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const QStringList files = dialog.selectedFiles();
+  if (files.isEmpty()) return false;
+  FileName = QFileInfo(files.first()).absoluteFilePath();
+  InitDir = dialog.directory().absolutePath();
+  return true;
+}
+
+}  // namespace orv::platform

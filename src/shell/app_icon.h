@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+
+namespace orv::shell {
+
+// The 32 x 32 window icon: three piano keys and a note.
+QIcon appIcon();
+
+}  // namespace orv::shell

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace orv::platform {
+class IniReader;
+}
+
+namespace orv::shell {
+
+// What start-up reads from outside: the program's folder, the sibling tool's INI file and the
+// command line, and the title text built from the program's version.
+class StartupConfig {
+ public:
+  // "Orvo Editor Ver" + major "." minor revision + "β".
+  static QString titleText();
+  // The document path of the command line: the arguments joined by single blanks, one enclosing
+  // pair of double quotation marks removed. Empty when there is no path.
+  static QString commandLinePath(const QStringList& arguments);
+
+  QString AppFolder;
+  QString IniPath;
+  QString PlayerPath;
+};
+
+}  // namespace orv::shell

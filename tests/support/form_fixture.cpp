@@ -1,0 +1,30 @@
+#include "support/form_fixture.h"
+
+#include <QApplication>
+#include <QTest>
+
+namespace orv::test {
+
+shell::Form1& FormFixture::start(const QStringList& arguments) {
+  form = std::make_unique<shell::Form1>(
+      shell::Services{messages, dialog, midi, *processLauncher, *iniReader},
+      shell::StartupContext{appFolder.path(), arguments, [this] { ++endProgramCalls; }});
+  return *form;
+}
+
+void FormFixture::showActive() {
+  form->show();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+}
+
+void FormFixture::TearDown() {
+  if (form) {
+    form->hide();
+    form.reset();
+  }
+  EXPECT_EQ(messages.pending(), 0u) << "a message box the test expected was not shown";
+  EXPECT_EQ(dialog.pending(), 0u) << "a file dialog the test expected was not shown";
+}
+
+}  // namespace orv::test

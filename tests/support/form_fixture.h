@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "platform/unavailable_services.h"
+#include "shell/form1.h"
+#include "support/fake_ini_reader.h"
+#include "support/recording_midi_service.h"
+#include "support/scripted_file_dialog.h"
+#include "support/scripted_message_box.h"
+
+namespace orv::test {
+
+// A real Form1 over the doubles, started in a temporary program folder. By default the INI names
+// a player, so start-up shows no box.
+class FormFixture : public ::testing::Test {
+ protected:
+  void TearDown() override;
+
+  // Builds and loads the window; `arguments` is the command line after the program's name.
+  shell::Form1& start(const QStringList& arguments = {});
+  // Shows the window and waits until it is active, for tests of focus and real input.
+  void showActive();
+
+  QTemporaryDir appFolder;
+  ScriptedMessageBox messages;
+  ScriptedFileDialog dialog;
+  RecordingMidiService midi;
+  platform::UnavailableProcessLauncher launcher;
+  FakeIniReader ini;  // names the player /usr/bin/true
+  platform::IniReader* iniReader = &ini;
+  platform::ProcessLauncher* processLauncher = &launcher;
+  int endProgramCalls = 0;
+  std::unique_ptr<shell::Form1> form;
+};
+
+}  // namespace orv::test
