@@ -1,0 +1,63 @@
+// Constructing and showing the main window against a bare window holding one text control.
+#include <QApplication>
+#include <QMainWindow>
+#include <QPlainTextEdit>
+
+#include "platform/file_dialog.h"
+#include "platform/message_box.h"
+#include "platform/unavailable_services.h"
+#include "shell/form1.h"
+#include "support/ratio.h"
+
+namespace {
+
+class SilentMessages final : public orv::platform::MessageBox {
+ public:
+  int show(const QString&, int code, const QString&) override { return code == 51 ? 2 : 1; }
+};
+
+class NoDialog final : public orv::platform::FileDialog {
+ public:
+  bool ShowSave() override { return false; }
+  bool ShowOpen() override { return false; }
+};
+
+class PlayerIni final : public orv::platform::IniReader {
+ public:
+  QString readString(const QString&, const QString&, const QString& key,
+                     const QString& def) override {
+    return key == QStringLiteral("Orvo") ? QStringLiteral("/usr/bin/true") : def;
+  }
+};
+
+const bool kTarget = orv::bench::setTarget("ShowWindow", 1.3);
+
+void ShowWindow_baseline(benchmark::State& state) {
+  for (auto _ : state) {
+    QMainWindow window;
+    auto* edit = new QPlainTextEdit(&window);
+    window.setCentralWidget(edit);
+    window.resize(555, 510);
+    window.show();
+    QCoreApplication::processEvents();
+  }
+}
+
+void ShowWindow_editor(benchmark::State& state) {
+  SilentMessages messages;
+  NoDialog dialog;
+  orv::platform::UnavailableMidiService midi;
+  orv::platform::UnavailableProcessLauncher launcher;
+  PlayerIni ini;
+  for (auto _ : state) {
+    orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini},
+                           orv::shell::StartupContext{QString(), {}, [] {}});
+    form.show();
+    QCoreApplication::processEvents();
+  }
+}
+
+BENCHMARK(ShowWindow_baseline)->Name("ShowWindow/baseline")->Unit(benchmark::kMillisecond);
+BENCHMARK(ShowWindow_editor)->Name("ShowWindow/editor")->Unit(benchmark::kMillisecond);
+
+}  // namespace
