@@ -8,6 +8,7 @@
 
 #include "platform/qt_file_dialog.h"
 #include "platform/qt_message_box.h"
+#include "platform/system_midi_service.h"
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
 
@@ -44,7 +45,7 @@ int main(int argc, char* argv[]) {
 
   orv::platform::QtMessageBox messages;
   orv::platform::QtFileDialog dialog;
-  orv::platform::UnavailableMidiService midi;
+  orv::platform::SystemMidiService midi;
   orv::platform::UnavailableProcessLauncher launcher;
   orv::platform::UnavailableIniReader ini;
 

@@ -5,8 +5,12 @@
 
 namespace orv::midi {
 
-std::uint32_t noteOnMessage(int note) { return 0x790090u + 256u * static_cast<std::uint32_t>(note); }
-std::uint32_t noteOffMessage(int note) { return 0x100080u + 256u * static_cast<std::uint32_t>(note); }
+std::uint32_t noteOnMessage(int note) {
+  return 0x790090u + 256u * static_cast<std::uint32_t>(note);
+}
+std::uint32_t noteOffMessage(int note) {
+  return 0x100080u + 256u * static_cast<std::uint32_t>(note);
+}
 std::uint32_t programChangeMessage(int program) {
   return 0xC0u + 256u * static_cast<std::uint32_t>(program);
 }
@@ -17,12 +21,26 @@ Module1::Module1(platform::MidiService& service, platform::MessageBox& messages)
 void Module1::OpenMidiOut(int device) {
   if (const auto error = m_service.open(device)) m_messages.show(*error);
 }
-void Module1::CloseMidiOut() { m_service.close(); }
-void Module1::ResetMidiOut() { m_service.reset(); }
-void Module1::NoteOn(int key) { m_service.send(noteOnMessage(key + BaseNote)); }
-void Module1::NoteOff(int key) { m_service.send(noteOffMessage(key + BaseNote)); }
-void Module1::NoteOn(const QString& key) { NoteOn(key.toInt()); }
-void Module1::NoteOff(const QString& key) { NoteOff(key.toInt()); }
-void Module1::SendShortMessage(std::uint32_t message) { m_service.send(message); }
+void Module1::CloseMidiOut() {
+  m_service.close();
+}
+void Module1::ResetMidiOut() {
+  m_service.reset();
+}
+void Module1::NoteOn(int key) {
+  m_service.send(noteOnMessage(key + BaseNote));
+}
+void Module1::NoteOff(int key) {
+  m_service.send(noteOffMessage(key + BaseNote));
+}
+void Module1::NoteOn(const QString& key) {
+  NoteOn(key.toInt());
+}
+void Module1::NoteOff(const QString& key) {
+  NoteOff(key.toInt());
+}
+void Module1::SendShortMessage(std::uint32_t message) {
+  m_service.send(message);
+}
 
 }  // namespace orv::midi

@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
+#include <vector>
 
 class QAbstractButton;
 class QComboBox;
@@ -17,6 +19,12 @@ struct SoundControlWidgets {
   QComboBox* Combo1 = nullptr;  // instruments
   QComboBox* Combo2 = nullptr;  // output devices
 };
+
+// The General MIDI instrument names as the instrument list shows them, program 0 first.
+extern const std::array<const char*, 128> kInstrumentNames;
+
+// The device list entry of a system port at position `device` (0-based).
+QString deviceEntryText(int device, const QString& portName);
 
 // The MIDI switch, the instrument and device lists, and the keys and chord sounding while held.
 class SoundControls {
@@ -45,6 +53,12 @@ class SoundControls {
   SoundControlWidgets m_widgets;
   Module1& m_module1;
   const std::array<QString, 5>& m_chordKeys;
+  // What the mouse holds: keys pressed on the keyboard, and the chords struck on the token
+  // button, oldest first. A release silences only what its press sounded, so a press whose
+  // release never comes, a release without a press, or chord keys changed while the button is
+  // held cannot leave a note sounding.
+  std::vector<int> m_heldKeys;
+  std::deque<std::vector<int>> m_heldChords;
 };
 
 }  // namespace orv::midi

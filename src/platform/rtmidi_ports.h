@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+namespace orv::platform {
+
+// The system's MIDI output ports on the ALSA sequencer, listed once when the object is made.
+// Where there is no sequencer the list is empty. Nothing is ever printed on the terminal.
+class RtMidiPorts {
+ public:
+  RtMidiPorts();
+  ~RtMidiPorts();
+  RtMidiPorts(const RtMidiPorts&) = delete;
+  RtMidiPorts& operator=(const RtMidiPorts&) = delete;
+
+  const QStringList& names() const;
+  // Opens the port listed at `index`, found again by its name in case the ports changed since.
+  std::optional<QString> open(int index);
+  void send(std::uint32_t message);
+  // A Note Off for every note sent on and not off, then sustain off and All Notes Off everywhere.
+  void reset();
+  void close();
+  bool isOpen() const;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> m_impl;
+};
+
+}  // namespace orv::platform
