@@ -1,7 +1,10 @@
 // Constructing and showing the main window against a bare window holding one text control.
 #include <QApplication>
 #include <QMainWindow>
+#include <QComboBox>
+#include <QLabel>
 #include <QPlainTextEdit>
+#include <QPushButton>
 
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
@@ -31,6 +34,7 @@ class PlayerIni final : public orv::platform::IniReader {
 };
 
 const bool kTarget = orv::bench::setTarget("ShowWindow", 1.3);
+const bool kControlsTarget = orv::bench::setTarget("ShowWindowControls", 1.3);
 
 void ShowWindow_baseline(benchmark::State& state) {
   for (auto _ : state) {
@@ -57,7 +61,27 @@ void ShowWindow_editor(benchmark::State& state) {
   }
 }
 
+// The same number of plain controls, unstyled and unwired: what the inventory itself costs.
+void ShowWindowControls_baseline(benchmark::State& state) {
+  for (auto _ : state) {
+    QMainWindow window;
+    auto* inner = new QWidget(&window);
+    window.setCentralWidget(inner);
+    for (int i = 0; i < 56; ++i) new QPushButton(QStringLiteral("b"), inner);
+    for (int i = 0; i < 17; ++i) new QLabel(QStringLiteral("l"), inner);
+    for (int i = 0; i < 3; ++i) new QComboBox(inner);
+    new QPlainTextEdit(inner);
+    window.resize(555, 510);
+    window.show();
+    QCoreApplication::processEvents();
+  }
+}
+
 BENCHMARK(ShowWindow_baseline)->Name("ShowWindow/baseline")->Unit(benchmark::kMillisecond);
 BENCHMARK(ShowWindow_editor)->Name("ShowWindow/editor")->Unit(benchmark::kMillisecond);
+BENCHMARK(ShowWindowControls_baseline)
+    ->Name("ShowWindowControls/baseline")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(ShowWindow_editor)->Name("ShowWindowControls/editor")->Unit(benchmark::kMillisecond);
 
 }  // namespace
