@@ -39,26 +39,5 @@ TEST(Module1, EncodesEachShortMessageOnChannelOne) {
   }
 }
 
-TEST(Module1, FailedOpenShowsTheServiceTextOnceWithTheApplicationTitle) {
-  test::RecordingMidiService service;
-  test::ScriptedMessageBox messages;
-  Module1 module1(service, messages);
-  const QString error = QStringLiteral("内蔵シンセサイザーの音を出せません。\ndriver said no");
-  service.failNextOpen(error);
-  messages.expect();
-  module1.OpenMidiOut(3);
-  const auto shown = messages.take();
-  ASSERT_EQ(shown.size(), 1u);
-  EXPECT_EQ(shown[0].text, error);
-  EXPECT_EQ(shown[0].code, platform::MessageBox::kOkOnly);
-  EXPECT_TRUE(shown[0].title.isEmpty() || shown[0].title == platform::kApplicationTitle);
-  EXPECT_FALSE(service.isOpen());
-
-  module1.OpenMidiOut(3);
-  EXPECT_TRUE(messages.take().empty());
-  EXPECT_EQ(service.opened, (std::vector<int>{3, 3}));
-  EXPECT_TRUE(service.isOpen());
-}
-
 }  // namespace
 }  // namespace orv::midi

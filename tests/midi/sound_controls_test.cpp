@@ -84,18 +84,23 @@ TEST_F(SoundControlsTest, InstrumentListHoldsTheGeneralMidiNamesAndStartsOnProgr
 }
 
 TEST_F(SoundControlsTest, DeviceListNumbersThePortsAfterTheMapper) {
-  midi.ports = {QStringLiteral("A"), QStringLiteral("Synth Port 128:0 with a name past 31 bytes")};
-  shell::Form1& f = start();
-  EXPECT_EQ(entries(*f.Combo2),
-            (QStringList{QStringLiteral("0:MIDI Mapper"), QStringLiteral(" 1:A"),
-                         QStringLiteral(" 2:Synth Port 128:0 with a name past 31 bytes")}));
-  EXPECT_EQ(f.Combo2->currentIndex(), 0);
-  EXPECT_EQ(f.sound().MidiDeviceId, -1);
-}
-
-TEST_F(SoundControlsTest, DeviceListWithoutPortsHoldsOnlyTheMapper) {
-  shell::Form1& f = start();
-  EXPECT_EQ(entries(*f.Combo2), QStringList{QStringLiteral("0:MIDI Mapper")});
+  const struct {
+    QStringList ports;
+    QStringList entries;
+  } rows[] = {
+      {{}, {QStringLiteral("0:MIDI Mapper")}},
+      {{QStringLiteral("A"), QStringLiteral("Synth Port 128:0 with a name past 31 bytes")},
+       {QStringLiteral("0:MIDI Mapper"), QStringLiteral(" 1:A"),
+        QStringLiteral(" 2:Synth Port 128:0 with a name past 31 bytes")}},
+  };
+  for (const auto& row : rows) {
+    midi.ports = row.ports;
+    shell::Form1& f = start();
+    EXPECT_EQ(entries(*f.Combo2), row.entries);
+    EXPECT_EQ(f.Combo2->currentIndex(), 0);
+    EXPECT_EQ(f.sound().MidiDeviceId, -1);
+    form.reset();
+  }
 }
 
 TEST_F(SoundControlsTest, ChosenDeviceIsUsedFromTheNextOpening) {
