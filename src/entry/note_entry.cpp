@@ -131,11 +131,20 @@ bool NoteEntry::Form_KeyDown(const QKeyEvent& event) {
   const std::optional<int> found = pcKeyIndex(event.nativeScanCode(), event.key());
   if (!found) return false;
   const int key = *found;
-  // A repeat of a held key never strikes: its note sounds since the first press. Striking it
-  // again after another key's release would send a second note on with a single note off to come.
-  if (key != HeldKey && !event.isAutoRepeat()) m_noteOn(key);
+  // A repeat of the held key: marked by the toolkit, or unmarked where the window system sends
+  // repeated presses alone. It neither strikes nor composes again; striking after another key's
+  // release would send a second note on with a single note off to come.
+  const bool fresh = key != HeldKey && !event.isAutoRepeat();
+  if (fresh) m_noteOn(key);
   HeldKey = static_cast<qint16>(key);
-  platform::setValue(*m_controls.Opt_Scl[static_cast<std::size_t>(key)], true);
+  QAbstractButton& onScreen = *m_controls.Opt_Scl[static_cast<std::size_t>(key)];
+  if (fresh && onScreen.isChecked()) {
+    // Setting the value it already has would run nothing, and after Clear the chosen key would
+    // give no note; a fresh press composes as a click on the chosen key does.
+    Opt_Scl_Click(key);
+  } else {
+    platform::setValue(onScreen, true);
+  }
   m_controls.Cmd_Ent->setFocus(Qt::OtherFocusReason);
   return true;
 }

@@ -377,6 +377,13 @@ TEST_F(NoteEntryTest, KeyModeSoundsChoosesAndFocusesEnterWithoutTyping) {
   key(QEvent::KeyRelease, Qt::Key_Q, false, 38);
   EXPECT_EQ(noteEvents(midi), (std::vector<int>{-60}));
 
+  // Pressed again after Clear, the key already chosen composes again.
+  click(f().Cmd_Tcl);
+  press(Qt::Key_A);
+  release(Qt::Key_A);
+  EXPECT_EQ(token(), QStringLiteral("d"));
+  midi.takeSent();
+
   click(f().Opt_Lng[3]);
   f().Cmd_Ent->setFocus();
   QTest::keyClick(f().Cmd_Ent, Qt::Key_Return);
@@ -388,16 +395,20 @@ TEST_F(NoteEntryTest, KeyModeSoundsChoosesAndFocusesEnterWithoutTyping) {
 TEST_F(NoteEntryTest, RepeatsOfAHeldKeyNeitherStrikeNorSilence) {
   startShown();
   setKeyMode(true);
+  click(f().Chk_Ham);  // a repeat that composed again would gather the key again
   press(Qt::Key_A);
   for (int i = 0; i < 3; ++i) {
     release(Qt::Key_A, true);
     press(Qt::Key_A, true);
   }
+  press(Qt::Key_A);  // a repeated press alone, unmarked
   EXPECT_EQ(noteEvents(midi), (std::vector<int>{60}));
   EXPECT_EQ(focus(), f().Cmd_Ent);
+  EXPECT_EQ(token(), QStringLiteral("[d]"));
   release(Qt::Key_A);
   EXPECT_EQ(noteEvents(midi), (std::vector<int>{-60}));
   EXPECT_EQ(f().TextEdit->Text(), QString());
+  click(f().Chk_Ham);
 
   // Overlapping keys: after A's release the repeat of S keeps its note without a second strike,
   // so its one release silences it.
