@@ -42,12 +42,12 @@ struct EntryControls {
 
 class NoteEntry {
  public:
-  NoteEntry(const NoteEntry&) = delete;
-  NoteEntry& operator=(const NoteEntry&) = delete;
-
   // `noteOn` and `noteOff` sound a keyboard key index (0..24) on the MIDI output.
   NoteEntry(const EntryControls& controls, platform::MessageBox& messages,
             std::function<void(int)> noteOn, std::function<void(int)> noteOff);
+  // The public state refers into the object itself.
+  NoteEntry(const NoteEntry&) = delete;
+  NoteEntry& operator=(const NoteEntry&) = delete;
 
   // Naming systems and captions.
   void FillNotationList();
