@@ -5,6 +5,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 
+#include "entry/naming_systems.h"
+#include "entry/pc_keyboard.h"
+#include "platform/control_value.h"
 #include "platform/message_box.h"
 #include "platform/text_edit.h"
 
@@ -17,29 +20,148 @@ NoteEntry::NoteEntry(const EntryControls& controls, platform::MessageBox& messag
       m_noteOn(std::move(noteOn)),
       m_noteOff(std::move(noteOff)) {}
 
-void NoteEntry::FillNotationList() {}
-void NoteEntry::ApplyNotation(int) {}
-void NoteEntry::Combo3_Click() {}
-void NoteEntry::Opt_Scl_Click(int) {}
-void NoteEntry::Opt_Lng_Click(int) {}
-void NoteEntry::Opt_Sln_Click(int) {}
-void NoteEntry::ShowPendingToken() {}
-void NoteEntry::Chk_Ham_Click() {}
-void NoteEntry::Cmd_Tcl_Click() {}
-void NoteEntry::InsertAtCaret(const QString&) {}
-void NoteEntry::Cmd_Ent_Click() {}
-void NoteEntry::Cmd_Cod_Click(int) {}
-void NoteEntry::Cmd_Ltr_Click(int) {}
-void NoteEntry::Opt_Scl_DblClick(int) {}
-void NoteEntry::Opt_Lng_DblClick(int) {}
-void NoteEntry::Opt_Sln_DblClick(int) {}
-void NoteEntry::Opt_Oct_DblClick(int) {}
-void NoteEntry::Chk_Key_Click() {}
-bool NoteEntry::Form_KeyDown(const QKeyEvent&) { return false; }
-void NoteEntry::Form_KeyUp(const QKeyEvent&) {}
+void NoteEntry::FillNotationList() {
+  m_controls.Combo3->addItems(notationListEntries());
+  platform::setListIndex(*m_controls.Combo3, 0);
+  ApplyNotation(0);
+}
+
+void NoteEntry::ApplyNotation(int system) {
+  for (int k = 0; k < kChromaticKeyCount; ++k) {
+    m_controls.Opt_Scl[static_cast<std::size_t>(k)]->setText(keyCaption(system, k));
+  }
+}
+
+void NoteEntry::Combo3_Click() {
+  const int system = m_controls.Combo3->currentIndex();
+  if (system < 0 || system >= kNamingSystemCount) return;
+  ApplyNotation(system);
+}
+
+void NoteEntry::Opt_Scl_Click(int key) {
+  const QString caption = m_controls.Opt_Scl[static_cast<std::size_t>(key)]->text();
+  if (m_composer.chooseKey(key, caption) == TokenComposer::KeyOutcome::ChordFull) {
+    m_messages.show(QStringLiteral("和音は５つ迄です。"), platform::MessageBox::kOkOnly,
+                    platform::kApplicationTitle);
+  }
+  ShowPendingToken();
+  applyFocusRule();
+}
+
+void NoteEntry::Opt_Lng_Click(int index) {
+  m_composer.chooseLength(m_controls.Opt_Lng[static_cast<std::size_t>(index)]->text());
+  ShowPendingToken();
+  applyFocusRule();
+}
+
+void NoteEntry::Opt_Sln_Click(int index) {
+  m_composer.chooseSuffix(m_controls.Opt_Sln[static_cast<std::size_t>(index)]->text());
+  ShowPendingToken();
+  applyFocusRule();
+}
+
+void NoteEntry::ShowPendingToken() {
+  m_controls.Cmd_Tone->setText(m_composer.pendingToken());
+}
+
+void NoteEntry::Chk_Ham_Click() {
+  m_composer.ChordMode = platform::value(*m_controls.Chk_Ham) == 1 ? 1 : 0;
+  platform::setValue(*m_controls.Cmd_Tcl, true);
+}
+
+void NoteEntry::Cmd_Tcl_Click() {
+  m_controls.Cmd_Tone->setText(QString());
+  m_composer.clear();
+}
+
+void NoteEntry::applyFocusRule() {
+  if (platform::value(*m_controls.Chk_Key) == 0) m_controls.TextEdit->SetFocus();
+}
+
+void NoteEntry::InsertAtCaret(const QString& text) {
+  m_controls.TextEdit->setSelText(text);
+  applyFocusRule();
+}
+
+void NoteEntry::Cmd_Ent_Click() {
+  InsertAtCaret(m_controls.Cmd_Tone->text());
+}
+
+void NoteEntry::Cmd_Cod_Click(int index) {
+  // Index 1 is the hidden Undo button, which does nothing.
+  if (index == 0) InsertAtCaret(QStringLiteral("\r\n"));
+}
+
+void NoteEntry::Cmd_Ltr_Click(int index) {
+  InsertAtCaret(m_controls.Cmd_Ltr[static_cast<std::size_t>(index)]->text());
+}
+
+void NoteEntry::Opt_Scl_DblClick(int key) {
+  InsertAtCaret(m_controls.Opt_Scl[static_cast<std::size_t>(key)]->text());
+}
+
+void NoteEntry::Opt_Lng_DblClick(int index) {
+  InsertAtCaret(m_controls.Opt_Lng[static_cast<std::size_t>(index)]->text());
+}
+
+void NoteEntry::Opt_Sln_DblClick(int index) {
+  InsertAtCaret(m_controls.Opt_Sln[static_cast<std::size_t>(index)]->text());
+}
+
+void NoteEntry::Opt_Oct_DblClick(int index) {
+  InsertAtCaret(m_controls.Opt_Oct[static_cast<std::size_t>(index)]->text());
+}
+
+void NoteEntry::Chk_Key_Click() {
+  platform::TextEdit& text = *m_controls.TextEdit;
+  if (platform::value(*m_controls.Chk_Key) == 0) {
+    text.setAcceptsFocus(true);
+    text.SetFocus();
+    text.setBackground(platform::TextEdit::Background::Window);
+    for (QLabel* label : m_controls.Lbl_Kbd) label->hide();
+  } else {
+    text.setBackground(platform::TextEdit::Background::Menu);
+    text.setAcceptsFocus(false);
+    for (QLabel* label : m_controls.Lbl_Kbd) label->show();
+  }
+}
+
+bool NoteEntry::Form_KeyDown(const QKeyEvent& event) {
+  if (platform::value(*m_controls.Chk_Key) != 1) return false;
+  const std::optional<int> found = pcKeyIndex(event.nativeScanCode(), event.key());
+  if (!found) return false;
+  const int key = *found;
+  // A repeat of the held key: marked by the toolkit, or unmarked where the window system sends
+  // repeated presses alone. It neither strikes nor composes again; striking after another key's
+  // release would send a second note on with a single note off to come.
+  const bool fresh = key != HeldKey && !event.isAutoRepeat();
+  if (fresh) m_noteOn(key);
+  HeldKey = static_cast<qint16>(key);
+  QAbstractButton& onScreen = *m_controls.Opt_Scl[static_cast<std::size_t>(key)];
+  if (fresh && onScreen.isChecked()) {
+    // Setting the value it already has would run nothing, and after Clear the chosen key would
+    // give no note; a fresh press composes as a click on the chosen key does.
+    Opt_Scl_Click(key);
+  } else {
+    platform::setValue(onScreen, true);
+  }
+  m_controls.Cmd_Ent->setFocus(Qt::OtherFocusReason);
+  return true;
+}
+
+void NoteEntry::Form_KeyUp(const QKeyEvent& event) {
+  // X11 repeats a held key as release and press pairs; only the last, unmarked release is real.
+  if (event.isAutoRepeat()) return;
+  const std::optional<int> found = pcKeyReleaseIndex(event.nativeScanCode(), event.key());
+  if (!found) return;
+  m_noteOff(*found);
+  HeldKey = -1;
+}
+
 void NoteEntry::ReleaseHeldKey() {
-  (void)m_messages;
-  m_noteOff(0);
+  if (HeldKey < 0) return;
+  m_noteOff(HeldKey);
+  HeldKey = -1;
 }
 
 void NoteEntry::ClearForStartUp() {

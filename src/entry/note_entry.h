@@ -8,6 +8,8 @@
 #include <array>
 #include <functional>
 
+#include "entry/token_composer.h"
+
 class QAbstractButton;
 class QComboBox;
 class QKeyEvent;
@@ -43,6 +45,9 @@ class NoteEntry {
   // `noteOn` and `noteOff` sound a keyboard key index (0..24) on the MIDI output.
   NoteEntry(const EntryControls& controls, platform::MessageBox& messages,
             std::function<void(int)> noteOn, std::function<void(int)> noteOff);
+  // The public state refers into the object itself.
+  NoteEntry(const NoteEntry&) = delete;
+  NoteEntry& operator=(const NoteEntry&) = delete;
 
   // Naming systems and captions.
   void FillNotationList();
@@ -78,15 +83,23 @@ class NoteEntry {
   // Start-up: the pending token and its note name and length are emptied.
   void ClearForStartUp();
 
-  QString NoteName;
-  QString LengthText;
-  QString SuffixText;
-  qint16 ChordMode = 0;
-  std::array<QString, 5> ChordKeys;
-  int ChordCount = 0;
+ private:
+  TokenComposer m_composer;
+
+ public:
+  // The composer's state under the names the rest of the program reads.
+  QString& NoteName = m_composer.NoteName;
+  QString& LengthText = m_composer.LengthText;
+  QString& SuffixText = m_composer.SuffixText;
+  qint16& ChordMode = m_composer.ChordMode;
+  std::array<QString, TokenComposer::kMaxChordKeys>& ChordKeys = m_composer.ChordKeys;
+  int& ChordCount = m_composer.ChordCount;
+  // Keyboard key index of the PC key held in Key mode, -1 when none.
   qint16 HeldKey = -1;
 
  private:
+  void applyFocusRule();
+
   EntryControls m_controls;
   platform::MessageBox& m_messages;
   std::function<void(int)> m_noteOn;

@@ -183,6 +183,7 @@ void Form1::createControls() {
   Chk_Ham = checkBox("Chk_Ham", QStringLiteral("和音"), 3900, 360, 855, 300);
   Cmd_Tone = button(QStringLiteral("Cmd_Tone"), QStringLiteral("Command1"), 4800, 360, 1275, 300);
   Cmd_Ent = button(QStringLiteral("Cmd_Ent"), QStringLiteral("Enter"), 6120, 360, 1000, 300);
+  Cmd_Ent->setAutoDefault(true);  // Return presses it while it has the focus (Key mode)
   Cmd_Tcl = button(QStringLiteral("Cmd_Tcl"), QStringLiteral("Clear"), 7200, 360, 1000, 300);
 
   const std::array<const char*, 8> lengths{"0", "1", "2", "4", "8", "16", "32", "64"};
@@ -437,6 +438,16 @@ void Form1::changeEvent(QEvent* event) {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (type == QEvent::FocusOut) {
+    // A menu or list popup takes the keyboard without deactivating the window; the release of a
+    // PC key held then goes to the popup.
+    const auto reason = static_cast<QFocusEvent*>(event)->reason();
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (reason == Qt::PopupFocusReason && widget && widget->window() == this) {
+      m_entry->ReleaseHeldKey();
+    }
+    return false;
+  }
   if (type != QEvent::KeyPress && type != QEvent::KeyRelease) return false;
   // Key preview: the window sees each key once, before the control that has the focus, and only
   // while no menu, dialog or message box holds the keyboard.
@@ -444,6 +455,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
   if (!target) target = this;
   if (watched != target || target->window() != this) return false;
   if (QApplication::activePopupWidget() || QApplication::activeModalWidget()) return false;
+  if (qobject_cast<QMenuBar*>(target)) return false;  // keyboard navigation of the menu bar
   auto* key = static_cast<QKeyEvent*>(event);
   if (type == QEvent::KeyPress) return m_entry->Form_KeyDown(*key);
   m_entry->Form_KeyUp(*key);
