@@ -35,12 +35,12 @@ struct Files {
   Files() {
     QFile ini(folder.filePath(QStringLiteral("orvfiler.ini")));
     if (ini.open(QIODevice::WriteOnly)) {
-      ini.write("[OrvFiler]\r\nOrvo=/usr/bin/true\r\nLastpath=" +
-                QFile::encodeName(folder.path()) + "\r\n");
+      ini.write("[OrvFiler]\r\nOrvo=/usr/bin/true\r\nLastpath=" + QFile::encodeName(folder.path()) +
+                "\r\n");
     }
-    const QByteArray line = orv::platform::cp932::encode(
-                                QStringLiteral("d4 r8. m16 f+4 ┃ [dms]2 <c4> ～ 楽譜の行\r\n"))
-                                .bytes;
+    const QByteArray line =
+        orv::platform::cp932::encode(QStringLiteral("d4 r8. m16 f+4 ┃ [dms]2 <c4> ～ 楽譜の行\r\n"))
+            .bytes;
     QByteArray score;
     while (score.size() < (1 << 20)) score += line;
     document = folder.filePath(QStringLiteral("曲 1.orv"));

@@ -106,7 +106,6 @@ TEST_F(PlayerButton, RunsThePlayerWithTheDocumentVerbatimAndMidiOffMeanwhile) {
     QString player;
     QString document;
   } rows[] = {
-      {"plain", QStringLiteral("orvo"), QStringLiteral("song.orv")},
       {"blanks", QStringLiteral("my apps/orvo player"), QStringLiteral("my song.orv")},
       {"shell signs", QStringLiteral("a;b $(touch made)/`touch made2`"),
        QStringLiteral("x\"; touch made3; \"$(touch made4)`touch made5` 'q' & |.orv")},
