@@ -6,10 +6,11 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/profile_ini_reader.h"
 #include "platform/qt_file_dialog.h"
 #include "platform/qt_message_box.h"
+#include "platform/qt_process_launcher.h"
 #include "platform/system_midi_service.h"
-#include "platform/unavailable_services.h"
 #include "shell/form1.h"
 
 namespace {
@@ -46,8 +47,8 @@ int main(int argc, char* argv[]) {
   orv::platform::QtMessageBox messages;
   orv::platform::QtFileDialog dialog;
   orv::platform::SystemMidiService midi;
-  orv::platform::UnavailableProcessLauncher launcher;
-  orv::platform::UnavailableIniReader ini;
+  orv::platform::QtProcessLauncher launcher;
+  orv::platform::ProfileIniReader ini;
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();

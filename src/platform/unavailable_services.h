@@ -24,7 +24,7 @@ class UnavailableProcessLauncher final : public ProcessLauncher {
   Started start(const QString&, const QStringList&) override {
     return {std::nullopt, QStringLiteral("プログラムの起動は利用できません。")};
   }
-  void waitForEnd(ProcessId) override {}
+  bool waitForEnd(ProcessId, const QObject*) override { return true; }
 };
 
 class UnavailableIniReader final : public IniReader {

@@ -386,7 +386,7 @@ void Form1::Form_Load() {
   const QString lastPath = m_services.ini.readString(
       c.IniPath, QStringLiteral("OrvFiler"), QStringLiteral("Lastpath"), kMissing);
   document::DocumentCommands& d = *m_document;
-  if (lastPath != kMissing) d.LastFolder = lastPath;
+  if (lastPath != kMissing) d.LastFolder = StartupConfig::probedFolder(lastPath);
 
   d.FilePath = StartupConfig::commandLinePath(m_context.arguments);
   if (!d.FilePath.isEmpty()) d.ReadDocumentFile(d.FilePath);

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <functional>
+#include <memory>
 
 class QAbstractButton;
 
@@ -24,7 +24,11 @@ class PlayerLaunch {
 
   PlayerLaunch(QAbstractButton& Chk_Midi, platform::MessageBox& messages,
                platform::ProcessLauncher& launcher, const QString& PlayerPath, Document document);
+  ~PlayerLaunch();
+  PlayerLaunch(const PlayerLaunch&) = delete;
+  PlayerLaunch& operator=(const PlayerLaunch&) = delete;
 
+  // Runs nested event loops: other handlers, a second launch included, run inside it.
   void Cmd_Orvo_Click();
 
  private:
@@ -33,6 +37,9 @@ class PlayerLaunch {
   platform::ProcessLauncher& m_launcher;
   const QString& m_playerPath;
   Document m_document;
+  // False once this object is gone: a handler still waiting inside a nested loop must then not
+  // touch it or the window's controls when its wait returns.
+  std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 
 }  // namespace orv::shell

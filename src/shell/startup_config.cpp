@@ -1,5 +1,6 @@
 #include "shell/startup_config.h"
 
+#include "platform/folder_probe.h"
 #include "shell/version.h"
 
 namespace orv::shell {
@@ -17,6 +18,10 @@ QString StartupConfig::commandLinePath(const QStringList& arguments) {
     raw.clear();
   }
   return raw;
+}
+
+QString StartupConfig::probedFolder(const QString& folder) {
+  return platform::canLookUpFolder(folder) ? folder : QString();
 }
 
 }  // namespace orv::shell

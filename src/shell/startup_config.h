@@ -18,6 +18,9 @@ class StartupConfig {
   // The document path of the command line: the arguments joined by single blanks, one enclosing
   // pair of double quotation marks removed. Empty when there is no path.
   static QString commandLinePath(const QStringList& arguments);
+  // The last used folder as the file dialogs may start in it: `folder` itself, also when it does
+  // not exist, but empty when the file system refuses to look it up.
+  static QString probedFolder(const QString& folder);
 
   QString AppFolder;
   QString IniPath;

@@ -1,0 +1,137 @@
+#include "platform/profile_ini_reader.h"
+
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <optional>
+
+#include "platform/cp932.h"
+
+namespace orv::platform {
+
+namespace {
+
+bool isBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
+QByteArrayView trimmed(QByteArrayView s) {
+  while (!s.isEmpty() && isBlank(s.front())) s = s.sliced(1);
+  while (!s.isEmpty() && isBlank(s.back())) s.chop(1);
+  return s;
+}
+
+bool isLeadByte(unsigned char c) {
+  return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC);
+}
+bool isTrailByte(unsigned char c) {
+  return c >= 0x40 && c <= 0xFC && c != 0x7F;
+}
+
+// Length of the character that starts at `i`: two for a lead byte with its trail byte, else one.
+qsizetype charLength(QByteArrayView s, qsizetype i) {
+  const auto c = static_cast<unsigned char>(s[i]);
+  if (isLeadByte(c) && i + 1 < s.size() && isTrailByte(static_cast<unsigned char>(s[i + 1]))) {
+    return 2;
+  }
+  return 1;
+}
+
+// The first `c` that is a character of its own, not the second byte of a double-byte one.
+std::optional<qsizetype> findChar(QByteArrayView s, char c) {
+  for (qsizetype i = 0; i < s.size(); i += charLength(s, i)) {
+    if (s[i] == c) return i;
+  }
+  return std::nullopt;
+}
+
+QByteArrayView capped(QByteArrayView value) {
+  if (const qsizetype nul = value.indexOf('\0'); nul >= 0) value.truncate(nul);
+  qsizetype end = 0;
+  while (end < value.size()) {
+    const qsizetype next = end + charLength(value, end);
+    if (next > ProfileIniReader::kMaxValueBytes) break;
+    end = next;
+  }
+  return value.first(end);
+}
+
+QByteArrayView unquoted(QByteArrayView value) {
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+      value.back() == value.front()) {
+    return value.sliced(1, value.size() - 2);
+  }
+  return value;
+}
+
+bool sameName(QByteArrayView bytes, const QString& name) {
+  return cp932::decode(bytes).text.compare(name, Qt::CaseInsensitive) == 0;
+}
+
+// Reads a regular file without ever blocking on it (a FIFO or a device in its place reads as
+// nothing).
+QByteArray readFile(const QString& path) {
+  const QByteArray name = QFile::encodeName(path);
+  if (name.isEmpty() || name.contains('\0')) return {};
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return {};
+  QByteArray bytes;
+  struct stat info {};
+  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+    const qsizetype want =
+        std::min<qsizetype>(static_cast<qsizetype>(info.st_size), ProfileIniReader::kMaxFileBytes);
+    bytes.resize(want);
+    qsizetype got = 0;
+    while (got < want) {
+      const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(want - got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += n;
+    }
+    bytes.truncate(got);
+  }
+  ::close(fd);
+  return bytes;
+}
+
+}  // namespace
+
+QString ProfileIniReader::readString(const QString& path, const QString& section,
+                                     const QString& key, const QString& defaultValue) {
+  return lookUp(readFile(path), section, key, defaultValue);
+}
+
+QString ProfileIniReader::lookUp(QByteArrayView contents, const QString& section,
+                                 const QString& key, const QString& defaultValue) {
+  enum class Where { BeforeSection, Other, Wanted };
+  Where where = Where::BeforeSection;
+  qsizetype pos = 0;
+  while (pos < contents.size()) {
+    // CR and LF are never part of a double-byte character, so lines split on the bytes.
+    qsizetype end = pos;
+    while (end < contents.size() && contents[end] != '\n' && contents[end] != '\r') ++end;
+    const QByteArrayView line = trimmed(contents.sliced(pos, end - pos));
+    pos = end + 1;
+    if (line.isEmpty() || line.front() == ';') continue;
+    if (line.front() == '[') {
+      // Only the first section of the name counts; a later one of the same name is ignored.
+      if (where == Where::Wanted) break;
+      const QByteArrayView rest = line.sliced(1);
+      const QByteArrayView name = rest.first(findChar(rest, ']').value_or(rest.size()));
+      where = sameName(trimmed(name), section) ? Where::Wanted : Where::Other;
+      continue;
+    }
+    if (where != Where::Wanted) continue;
+    const std::optional<qsizetype> equals = findChar(line, '=');
+    if (!equals || !sameName(trimmed(line.first(*equals)), key)) continue;
+    return cp932::decode(capped(unquoted(trimmed(line.sliced(*equals + 1))))).text;
+  }
+  return defaultValue;
+}
+
+}  // namespace orv::platform
