@@ -17,7 +17,7 @@ struct Decoded {
 };
 
 struct Encoded {
-  QByteArray bytes;  // empty when a character could not be encoded
+  QByteArray bytes;                           // empty when a character could not be encoded
   std::optional<qsizetype> firstUnencodable;  // index of the character in the text (UTF-16 units)
 };
 
