@@ -1,12 +1,15 @@
 #include "document/document_commands.h"
 
 #include <QLabel>
+#include <QTextDocument>
 #include <QWidget>
 
 #include "document/orvo_file.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_edit.h"
+
+#include <algorithm>
 
 namespace orv::document {
 
@@ -33,13 +36,24 @@ QString codePointText(char32_t codePoint) {
 }  // namespace
 
 void DocumentCommands::WriteDocumentFile() {
-  const WriteResult result = writeDocumentFile(FilePath, m_controls.TextEdit->Text());
+  // The control's own form of the text, turned into CR LF text a piece at a time while it is
+  // written: a large score is never copied whole a second time.
+  const QString raw = m_controls.TextEdit->document()->toRawText();
+  constexpr qsizetype kPiece = 32 * 1024;
+  qsizetype at = 0;
+  const WriteResult result = writeDocumentFile(FilePath, [&] {
+    qsizetype n = std::min(kPiece, raw.size() - at);
+    if (n > 0 && at + n < raw.size() && raw.at(at + n - 1).isHighSurrogate()) ++n;
+    const QString piece = platform::TextEdit::fromDocumentText(raw.sliced(at, n));
+    at += n;
+    return piece;
+  });
   switch (result.status) {
     case WriteResult::Status::Written:
       SaveAnswer = 0;
       return;
     case WriteResult::Status::Unencodable: {
-      const Unencodable& u = result.unencodable;
+      const Unencodable u = locate(m_controls.TextEdit->Text(), result.unencodableIndex);
       m_messages.show(QStringLiteral("Shift_JIS で保存できない文字があります（") +
                       QString::number(u.line) + QStringLiteral("行 ") + QString::number(u.column) +
                       QStringLiteral("文字目: ") + codePointText(u.codePoint) +

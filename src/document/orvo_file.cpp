@@ -105,25 +105,46 @@ ReadResult readDocumentFile(const QString& path) {
   return result;
 }
 
-WriteResult writeDocumentFile(const QString& path, QStringView text) {
+WriteResult writeDocumentFile(const QString& path, const TextPieces& nextPiece) {
   WriteResult result;
-  const EncodedDocument encoded = encodeDocument(text);
-  if (encoded.unencodable) {
-    result.status = WriteResult::Status::Unencodable;
-    result.unencodable = *encoded.unencodable;
-    return result;
-  }
-  // The new text goes to a temporary file in the same folder, which is renamed over the old file
-  // once it is complete; until then the old file stays whole.
+  // The new text goes to a temporary file in the same folder, which takes the place of the old
+  // file once it is complete and synced; until then the old file stays whole.
   QSaveFile file(path);
-  const bool written =
-      file.open(QIODevice::WriteOnly) && file.write(encoded.bytes) == encoded.bytes.size() &&
-      file.write(kLineEnd.data(), kLineEnd.size()) == kLineEnd.size() && file.commit();
-  if (!written) {
+  auto fail = [&] {
     result.status = WriteResult::Status::WriteFailed;
     result.reason = file.errorString();
+    return result;
+  };
+  if (!file.open(QIODevice::WriteOnly)) return fail();
+  platform::cp932::Encoder encoder;
+  QByteArray bytes;
+  qsizetype offset = 0;
+  for (QString piece = nextPiece(); !piece.isEmpty(); piece = nextPiece()) {
+    if (const auto bad = encoder.encode(piece, bytes)) {
+      file.cancelWriting();
+      result.status = WriteResult::Status::Unencodable;
+      result.unencodableIndex = offset + *bad;
+      return result;
+    }
+    if (file.write(bytes) != bytes.size()) return fail();
+    offset += piece.size();
+  }
+  if (file.write(kLineEnd.data(), kLineEnd.size()) != kLineEnd.size() || !file.commit()) {
+    return fail();
   }
   return result;
+}
+
+WriteResult writeDocumentFile(const QString& path, QStringView text) {
+  constexpr qsizetype kPiece = 32 * 1024;
+  qsizetype at = 0;
+  return writeDocumentFile(path, [&] {
+    qsizetype n = std::min(kPiece, text.size() - at);
+    if (n > 0 && at + n < text.size() && text.at(at + n - 1).isHighSurrogate()) ++n;
+    const QString piece = text.sliced(at, n).toString();
+    at += n;
+    return piece;
+  });
 }
 
 }  // namespace orv::document

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 
 namespace orv::document {
@@ -49,13 +50,19 @@ struct ReadResult {
 struct WriteResult {
   enum class Status { Written, Unencodable, WriteFailed };
   Status status = Status::Written;
-  Unencodable unencodable;
+  qsizetype unencodableIndex = -1;  // in the whole text, UTF-16 units; see locate()
   QString reason;
 };
 
 ReadResult readDocumentFile(const QString& path);
-// Replaces the file only once the whole text is safely written beside it; on any failure the file
-// at `path` is left as it was. Nothing is written when the text cannot be encoded.
+
+// Hands over the text in consecutive pieces, never ending one inside a surrogate pair, and an
+// empty string after the last; a large text then never needs a second whole copy.
+using TextPieces = std::function<QString()>;
+
+// Replaces the file only once the whole text is safely written beside it and on the disk; on any
+// failure, a character the code page lacks included, the file at `path` is left as it was.
+WriteResult writeDocumentFile(const QString& path, const TextPieces& nextPiece);
 WriteResult writeDocumentFile(const QString& path, QStringView text);
 
 }  // namespace orv::document

@@ -77,27 +77,34 @@ Decoded decode(QByteArrayView bytes) {
   return result;
 }
 
+Encoder::Encoder() : m_cd(iconv_open(kCp932, kUtf16)) {}
+
+Encoder::~Encoder() {
+  if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(static_cast<iconv_t>(m_cd));
+}
+
+std::optional<qsizetype> Encoder::encode(QStringView text, QByteArray& out) {
+  if (m_cd == reinterpret_cast<iconv_t>(-1)) return 0;
+  // A UTF-16 unit never gives more than two bytes.
+  out.resize(text.size() * 2);
+  const char* const inStart = reinterpret_cast<const char*>(text.utf16());
+  char* in = const_cast<char*>(inStart);
+  size_t inLeft = static_cast<size_t>(text.size()) * 2;
+  char* o = out.data();
+  size_t outLeft = static_cast<size_t>(out.size());
+  if (iconv(static_cast<iconv_t>(m_cd), &in, &inLeft, &o, &outLeft) == static_cast<size_t>(-1)) {
+    return (in - inStart) / 2;
+  }
+  out.resize(o - out.data());
+  return std::nullopt;
+}
+
 Encoded encode(QStringView text) {
   Encoded result;
   if (text.isEmpty()) return result;
-  Converter conv(kCp932, kUtf16);
-  if (!conv.valid()) {
-    result.firstUnencodable = 0;
-    return result;
-  }
-  // A UTF-16 unit never gives more than two bytes.
-  result.bytes.resize(text.size() * 2);
-  const char* const inStart = reinterpret_cast<const char*>(text.utf16());
-  const char* in = inStart;
-  size_t inLeft = static_cast<size_t>(text.size()) * 2;
-  char* out = result.bytes.data();
-  size_t outLeft = static_cast<size_t>(result.bytes.size());
-  if (conv.convert(in, inLeft, out, outLeft) != Converter::Stop::Done) {
-    result.firstUnencodable = (in - inStart) / 2;
-    result.bytes.clear();
-    return result;
-  }
-  result.bytes.resize(out - result.bytes.data());
+  Encoder encoder;
+  result.firstUnencodable = encoder.encode(text, result.bytes);
+  if (result.firstUnencodable) result.bytes.clear();
   return result;
 }
 

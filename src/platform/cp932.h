@@ -24,4 +24,21 @@ struct Encoded {
 Decoded decode(QByteArrayView bytes);
 Encoded encode(QStringView text);
 
+// Encodes a long text piece by piece with one converter, into a buffer the caller reuses.
+class Encoder {
+ public:
+  Encoder();
+  ~Encoder();
+  Encoder(const Encoder&) = delete;
+  Encoder& operator=(const Encoder&) = delete;
+
+  // Replaces the contents of `out` with the bytes of `text`. On a character the table lacks,
+  // returns its index in `text` (`out` is then unspecified). A piece must not end inside a
+  // surrogate pair.
+  std::optional<qsizetype> encode(QStringView text, QByteArray& out);
+
+ private:
+  void* m_cd;  // the iconv descriptor
+};
+
 }  // namespace orv::platform::cp932

@@ -192,12 +192,15 @@ class OrvoFileWriteFailure : public OrvoFile {
 };
 
 TEST_F(OrvoFileWriteFailure, UnencodableTextWritesNothing) {
-  const WriteResult result = writeDocumentFile(old, QStringLiteral("d4\r\nr8©"));
-  EXPECT_EQ(result.status, WriteResult::Status::Unencodable);
-  EXPECT_EQ(result.unencodable.line, 2);
-  EXPECT_EQ(result.unencodable.column, 3);
-  EXPECT_EQ(result.unencodable.codePoint, U'©');
-  expectOldFileUntouched();
+  // Also far into a text written in many pieces, and as the last character.
+  const QString longLine = QString(100000, u'd');
+  for (const QString& text : {QStringLiteral("d4\r\nr8©"), longLine + QStringLiteral("©"),
+                              longLine + QStringLiteral("\U0001F3B5")}) {
+    const WriteResult result = writeDocumentFile(old, text);
+    EXPECT_EQ(result.status, WriteResult::Status::Unencodable);
+    EXPECT_EQ(result.unencodableIndex, text.size() - (text.endsWith(u'©') ? 1 : 2));
+    expectOldFileUntouched();
+  }
 }
 
 TEST_F(OrvoFileWriteFailure, APathThatCannotBeWrittenIsReportedWithTheReason) {
@@ -207,6 +210,23 @@ TEST_F(OrvoFileWriteFailure, APathThatCannotBeWrittenIsReportedWithTheReason) {
     EXPECT_FALSE(result.reason.isEmpty());
     expectOldFileUntouched();
   }
+}
+
+TEST_F(OrvoFile, LongTextsAreWrittenWholeWhateverThePieceBoundaries) {
+  // Surrogate pairs and CR LF pairs straddle every possible piece boundary somewhere here.
+  QString text;
+  for (int i = 0; text.size() < 200000; ++i) {
+    text += (i % 3 == 0) ? QStringLiteral("和音\r\n") : QStringLiteral("d4 r8 ┃");
+    if (i % 7 == 0) text += u'x';
+  }
+  const QString file = path(QStringLiteral("long.orv"));
+  ASSERT_EQ(writeDocumentFile(file, text).status, WriteResult::Status::Written);
+  EXPECT_EQ(bytesOf(file), platform::cp932::encode(text).bytes + "\r\n");
+
+  const QString withPair = QString(32 * 1024 - 1, u'a') + QStringLiteral("\U0001F3B5");
+  const WriteResult result = writeDocumentFile(file, withPair);
+  EXPECT_EQ(result.status, WriteResult::Status::Unencodable);
+  EXPECT_EQ(result.unencodableIndex, 32 * 1024 - 1);
 }
 
 TEST_F(OrvoFile, ReplacingAFileKeepsItsPermissions) {
