@@ -4,12 +4,12 @@
 #include <QTextDocument>
 #include <QWidget>
 
+#include <algorithm>
+
 #include "document/orvo_file.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_edit.h"
-
-#include <algorithm>
 
 namespace orv::document {
 

@@ -85,14 +85,6 @@ TEST_F(DocumentCommandsTest, TypingMarksTheDocumentModifiedInTheCaption) {
   EXPECT_EQ(caption(), doc().TitleText + QStringLiteral(" (更新)"));
 }
 
-TEST_F(DocumentCommandsTest, StartUpReadsTheNamedFile) {
-  const QString score = put(QStringLiteral("a.orv"), "d4\rr8\nm\r\n");
-  start({score});
-  EXPECT_EQ(text().Text(), QStringLiteral("d4\r\nr8\nm"));
-  EXPECT_EQ(form->Label1->text(), score);
-  expectNotModified(score);
-}
-
 TEST_F(DocumentCommandsTest, DeletingEverythingLeavesTheDocumentNotModified) {
   const QString score = put(QStringLiteral("a.orv"), "d4 r4\r\n");
   start({score});
@@ -188,15 +180,6 @@ INSTANTIATE_TEST_SUITE_P(
         GuardRow{"closeYesSaveDialogCancelled", true, false, MessageBox::kYes, false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(DocumentCommandsTest, ExitAndCloseWithoutChangesAskNothing) {
-  start();
-  form->show();
-  form->mnuEnd->trigger();
-  EXPECT_EQ(endProgramCalls, 1);
-  EXPECT_TRUE(form->close());
-  EXPECT_TRUE(messages.shown().empty());
-}
-
 TEST_F(DocumentCommandsTest, SaveOnAnUnmodifiedTitledDocumentWritesAgainWithoutADialog) {
   const QString score = put(QStringLiteral("a.orv"), "d4\r\n");
   start({score});
@@ -227,7 +210,7 @@ TEST_F(DocumentCommandsTest, SaveOnAnUntitledDocumentAsksForTheName) {
   expectNotModified(chosen);
 }
 
-TEST_F(DocumentCommandsTest, SaveAsCancelledOrGivenNoNameSavesNothing) {
+TEST_F(DocumentCommandsTest, SaveAsCancelledSavesNothing) {
   const QString score = startModifiedTitled();
   dialog.cancel();
   messages.expect();
@@ -235,25 +218,8 @@ TEST_F(DocumentCommandsTest, SaveAsCancelledOrGivenNoNameSavesNothing) {
   expectNote(messages.take().at(0), QStringLiteral("保存していません"));
   EXPECT_EQ(doc().SaveAnswer, 2);
   EXPECT_EQ(doc().FilePath, score);
-  expectModified();
-
-  dialog.choose(QString());
-  messages.expect();
-  form->mnuCreateNewFile->trigger();
-  expectNote(messages.take().at(0), QStringLiteral("保存していません"));
-  EXPECT_EQ(doc().SaveAnswer, 2);
-  EXPECT_TRUE(doc().FilePath.isEmpty());
-  EXPECT_TRUE(form->Label1->text().isEmpty());
   EXPECT_EQ(bytesOf(score), QByteArray("old\r\n"));
-}
-
-TEST_F(DocumentCommandsTest, SaveAsReplacesAnExistingFileWithoutAsking) {
-  startModifiedTitled();
-  const QString other = put(QStringLiteral("other.orv"), "other\r\n");
-  dialog.choose(other);
-  form->mnuCreateNewFile->trigger();
-  EXPECT_EQ(bytesOf(other), QByteArray("xold\r\n"));
-  expectNotModified(other);
+  expectModified();
 }
 
 TEST_F(DocumentCommandsTest, OpenReadsTheChosenFile) {
@@ -271,18 +237,13 @@ TEST_F(DocumentCommandsTest, OpenReadsTheChosenFile) {
   expectNotModified(score);
 }
 
-TEST_F(DocumentCommandsTest, OpenOnAModifiedDocumentCancelledAtThePromptDoesNothing) {
+TEST_F(DocumentCommandsTest, OpenCancelledAtThePromptOrInTheDialogChangesNothing) {
   const QString score = startModifiedTitled();
   messages.expect(MessageBox::kCancel);
   form->mnuOpen->trigger();
   expectPrompt(messages.take().at(0), score);
   EXPECT_TRUE(dialog.shown().empty());
-  EXPECT_EQ(text().Text(), QStringLiteral("xold"));
-  expectModified();
-}
 
-TEST_F(DocumentCommandsTest, OpenDialogCancelledChangesNothing) {
-  startModifiedTitled();
   messages.expect(MessageBox::kNo);
   dialog.cancel();
   messages.expect();
@@ -321,25 +282,6 @@ TEST_F(DocumentCommandsTest, OpenOfAFileThatCannotBeReadKeepsTheTextButTakesTheP
   EXPECT_EQ(doc().FilePath, missing);
   EXPECT_EQ(form->Label1->text(), missing);
   expectNotModified(score);  // the caption still names the old file
-}
-
-TEST_F(DocumentCommandsTest, ReadingAMissingFileChangesNothing) {
-  startModifiedTitled();
-  const QString before = caption();
-  messages.expect();
-  doc().ReadDocumentFile(path(QStringLiteral("nope.orv")));
-  expectNote(messages.take().at(0), QStringLiteral("ファイルが存在しません"));
-  EXPECT_EQ(caption(), before);
-  EXPECT_EQ(text().Text(), QStringLiteral("xold"));
-  expectModified();
-}
-
-TEST_F(DocumentCommandsTest, AZeroByteFileReadsAsAnEmptyUnmodifiedDocument) {
-  startModifiedTitled();
-  const QString empty = put(QStringLiteral("empty.orv"), QByteArray());
-  doc().ReadDocumentFile(empty);
-  EXPECT_TRUE(text().Text().isEmpty());
-  expectNotModified(empty);
 }
 
 TEST_F(DocumentCommandsTest, AFailedWriteKeepsTheOldFileAndTheModifiedState) {

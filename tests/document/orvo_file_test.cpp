@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -78,13 +77,6 @@ TEST_F(OrvoFile, ReadsLinesEndedByCrLfOrALoneCr) {
     EXPECT_EQ(result.document.text, row.text) << row.bytes.toHex(' ').toStdString();
     EXPECT_FALSE(result.document.invalidByteLine.has_value());
   }
-}
-
-TEST_F(OrvoFile, AFileThatCannotBeOpenedIsToldApartFromOneThatWasRead) {
-  EXPECT_EQ(readDocumentFile(path(QStringLiteral("missing.orv"))).status,
-            ReadResult::Status::CannotOpen);
-  EXPECT_EQ(readDocumentFile(dir.path()).status, ReadResult::Status::CannotOpen);
-  EXPECT_EQ(readDocumentFile(QString()).status, ReadResult::Status::CannotOpen);
 }
 
 // Every character some code page 932 sequence decodes to, CR and LF aside; these are exactly the
@@ -227,19 +219,6 @@ TEST_F(OrvoFile, LongTextsAreWrittenWholeWhateverThePieceBoundaries) {
   const WriteResult result = writeDocumentFile(file, withPair);
   EXPECT_EQ(result.status, WriteResult::Status::Unencodable);
   EXPECT_EQ(result.unencodableIndex, 32 * 1024 - 1);
-}
-
-TEST_F(OrvoFile, ReplacingAFileKeepsItsPermissions) {
-  const QString file = path(QStringLiteral("private.orv"));
-  put(file, QByteArray("x\r\n"));
-  const QFileDevice::Permissions mode =
-      QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup;
-  // Owner, group and others; the "user" bits only repeat the owner's for the owner.
-  const QFileDevice::Permissions classes(0x7077);
-  ASSERT_TRUE(QFile::setPermissions(file, mode));
-  ASSERT_EQ(writeDocumentFile(file, QStringLiteral("y")).status, WriteResult::Status::Written);
-  EXPECT_EQ(bytesOf(file), QByteArray("y\r\n"));
-  EXPECT_EQ(QFileInfo(file).permissions() & classes, mode);
 }
 
 }  // namespace
