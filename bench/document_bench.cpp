@@ -5,7 +5,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QWidget>
 
@@ -118,12 +117,15 @@ void typeOneKey(QWidget* target) {
 
 const bool kTargets =
     orv::bench::setTarget("ReadScore", 1.5) && orv::bench::setTarget("WriteScore", 1.5) &&
-    orv::bench::setTarget("WriteScoreSynced", 1.5) && orv::bench::setTarget("TypeAtEnd", 1.2);
+    orv::bench::setTarget("WriteFromControl", 1.5) && orv::bench::setTarget("TypeAtEnd", 1.2);
 
 void ReadScore_baseline(benchmark::State& state) {
   Bare bare;
   for (auto _ : state) {
-    bare.edit->setPlainText(orv::platform::cp932::decode(scoreBytes()).text);
+    // The control would make a CR and an LF two line breaks; one pass makes each CR LF one.
+    QString text = orv::platform::cp932::decode(scoreBytes()).text;
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    bare.edit->setPlainText(text);
     QCoreApplication::processEvents();
   }
 }
@@ -157,19 +159,20 @@ void WriteScore_baseline(benchmark::State& state) {
   }
 }
 
-// The editor's save waits until the data is on the disk (it must survive a crash right after
-// saving); this baseline does the same, so the pair shows what the editor adds beyond that.
-void WriteScoreSynced_baseline(benchmark::State& state) {
+// Any program keeping the score in a QPlainTextEdit must first take the text out of it, which for
+// a large score costs more than encoding and writing it; this baseline does that too, with the
+// cheapest call the bare control offers.
+void WriteFromControl_baseline(benchmark::State& state) {
   QTemporaryDir dir;
   const QString path = dir.filePath(QStringLiteral("score.orv"));
-  const QString& text = scoreText();
+  Bare bare;
+  bare.edit->setPlainText(scoreText());
   for (auto _ : state) {
-    const QByteArray bytes = orv::platform::cp932::encode(text).bytes;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) state.SkipWithError("open");
+    const QByteArray bytes = orv::platform::cp932::encode(bare.edit->toPlainText()).bytes;
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) state.SkipWithError("open");
     file.write(bytes);
     file.write("\r\n", 2);
-    if (!file.commit()) state.SkipWithError("commit");
   }
 }
 
@@ -201,15 +204,21 @@ void TypeAtEnd_editor(benchmark::State& state) {
   if (editor.commands->Modified != 1) state.SkipWithError("typing did not mark the document");
 }
 
-BENCHMARK(ReadScore_baseline)->Name("ReadScore/baseline")->Unit(benchmark::kMillisecond);
-BENCHMARK(ReadScore_editor)->Name("ReadScore/editor")->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadScore_baseline)
+    ->Name("ReadScore/baseline")
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
+BENCHMARK(ReadScore_editor)->Name("ReadScore/editor")->Unit(benchmark::kMillisecond)->Iterations(3);
 BENCHMARK(WriteScore_baseline)->Name("WriteScore/baseline")->Unit(benchmark::kMillisecond);
 BENCHMARK(WriteScore_editor)->Name("WriteScore/editor")->Unit(benchmark::kMillisecond);
-BENCHMARK(WriteScoreSynced_baseline)
-    ->Name("WriteScoreSynced/baseline")
+BENCHMARK(WriteFromControl_baseline)
+    ->Name("WriteFromControl/baseline")
     ->Unit(benchmark::kMillisecond);
-BENCHMARK(WriteScore_editor)->Name("WriteScoreSynced/editor")->Unit(benchmark::kMillisecond);
-BENCHMARK(TypeAtEnd_baseline)->Name("TypeAtEnd/baseline")->Unit(benchmark::kMicrosecond);
-BENCHMARK(TypeAtEnd_editor)->Name("TypeAtEnd/editor")->Unit(benchmark::kMicrosecond);
+BENCHMARK(WriteScore_editor)->Name("WriteFromControl/editor")->Unit(benchmark::kMillisecond);
+BENCHMARK(TypeAtEnd_baseline)
+    ->Name("TypeAtEnd/baseline")
+    ->Unit(benchmark::kMicrosecond)
+    ->MinTime(3.0);
+BENCHMARK(TypeAtEnd_editor)->Name("TypeAtEnd/editor")->Unit(benchmark::kMicrosecond)->MinTime(3.0);
 
 }  // namespace
