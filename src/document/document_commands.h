@@ -56,6 +56,9 @@ class DocumentCommands {
   QString TitleText;
 
  private:
+  // Works out FileTitle, asks, and leaves the answer (6, 7 or 2) in SaveAnswer.
+  void showSavePrompt();
+
   DocumentControls m_controls;
   platform::MessageBox& m_messages;
   platform::FileDialog& m_dialog;

@@ -3,11 +3,18 @@
 #include <iconv.h>
 
 #include <cerrno>
-#include <cstring>
 
 namespace orv::platform::cp932 {
 
 namespace {
+
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr const char* kUtf16 = "UTF-16LE";
+#else
+constexpr const char* kUtf16 = "UTF-16BE";
+#endif
+// glibc's name for the Microsoft table (NEC and IBM extensions, "～" as U+FF5E).
+constexpr const char* kCp932 = "CP932";
 
 class Converter {
  public:
@@ -19,13 +26,16 @@ class Converter {
   Converter& operator=(const Converter&) = delete;
 
   bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
-  // Converts as much as it can; returns false at a sequence it cannot convert (EILSEQ) or an
-  // incomplete one at the end (EINVAL), leaving `in` there.
-  bool convert(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) {
+
+  enum class Stop { Done, Invalid, OutputFull };
+  // Converts as much as it can and advances both sides. Invalid: `in` stands at a sequence that
+  // cannot be converted, or at an incomplete one at the end of the input.
+  Stop convert(const char*& in, size_t& inLeft, char*& out, size_t& outLeft) {
     char* src = const_cast<char*>(in);
     const size_t r = iconv(m_cd, &src, &inLeft, &out, &outLeft);
     in = src;
-    return r != static_cast<size_t>(-1);
+    if (r != static_cast<size_t>(-1)) return Stop::Done;
+    return errno == E2BIG ? Stop::OutputFull : Stop::Invalid;
   }
 
  private:
@@ -37,50 +47,64 @@ class Converter {
 Decoded decode(QByteArrayView bytes) {
   Decoded result;
   if (bytes.isEmpty()) return result;
-  Converter conv("UTF-16LE", "CP932");
-  // Every byte gives at most one UTF-16 unit, so one buffer of that size always suffices.
-  result.text.resize(bytes.size());
-  const char* in = bytes.data();
+  Converter conv(kUtf16, kCp932);
+  QString& text = result.text;
+  const char* const begin = bytes.data();
+  const char* in = begin;
   size_t inLeft = static_cast<size_t>(bytes.size());
-  char* outStart = reinterpret_cast<char*>(result.text.data());
-  char* out = outStart;
-  size_t outLeft = static_cast<size_t>(bytes.size()) * 2;
+  qsizetype written = 0;
   while (inLeft > 0) {
-    if (conv.valid() && conv.convert(in, inLeft, out, outLeft)) break;
-    if (!result.firstInvalidByte) result.firstInvalidByte = in - bytes.data();
-    // One bad byte becomes one replacement character; decoding goes on after it.
-    const char16_t replacement = 0xFFFD;
-    std::memcpy(out, &replacement, 2);
-    out += 2;
-    outLeft -= 2;
+    // One or two bytes give one UTF-16 unit, so room for one unit a byte (and one replacement)
+    // is enough; should the table ever need more, iconv stops with the output full and the
+    // next pass makes room again.
+    const qsizetype room = written + static_cast<qsizetype>(inLeft) + 1;
+    if (text.size() < room) text.resize(room);
+    char* const outStart = reinterpret_cast<char*>(text.data() + written);
+    char* out = outStart;
+    size_t outLeft = static_cast<size_t>(text.size() - written) * 2;
+    const Converter::Stop stop =
+        conv.valid() ? conv.convert(in, inLeft, out, outLeft) : Converter::Stop::Invalid;
+    written += (out - outStart) / 2;
+    if (stop == Converter::Stop::Done) break;
+    if (stop == Converter::Stop::OutputFull) continue;
+    if (!result.firstInvalidByte) result.firstInvalidByte = in - begin;
+    // The bad byte alone is replaced; the byte after it may start a valid character.
+    text[written++] = QChar::ReplacementCharacter;
     ++in;
     --inLeft;
   }
-  result.text.resize((out - outStart) / 2);
+  text.resize(written);
   return result;
+}
+
+Encoder::Encoder() : m_cd(iconv_open(kCp932, kUtf16)) {}
+
+Encoder::~Encoder() {
+  if (m_cd != reinterpret_cast<iconv_t>(-1)) iconv_close(static_cast<iconv_t>(m_cd));
+}
+
+std::optional<qsizetype> Encoder::encode(QStringView text, QByteArray& out) {
+  if (m_cd == reinterpret_cast<iconv_t>(-1)) return 0;
+  // A UTF-16 unit never gives more than two bytes.
+  out.resize(text.size() * 2);
+  const char* const inStart = reinterpret_cast<const char*>(text.utf16());
+  char* in = const_cast<char*>(inStart);
+  size_t inLeft = static_cast<size_t>(text.size()) * 2;
+  char* o = out.data();
+  size_t outLeft = static_cast<size_t>(out.size());
+  if (iconv(static_cast<iconv_t>(m_cd), &in, &inLeft, &o, &outLeft) == static_cast<size_t>(-1)) {
+    return (in - inStart) / 2;
+  }
+  out.resize(o - out.data());
+  return std::nullopt;
 }
 
 Encoded encode(QStringView text) {
   Encoded result;
   if (text.isEmpty()) return result;
-  Converter conv("CP932", "UTF-16LE");
-  if (!conv.valid()) {
-    result.firstUnencodable = 0;
-    return result;
-  }
-  const qsizetype units = text.size();
-  result.bytes.resize(units * 2);
-  const char* inStart = reinterpret_cast<const char*>(text.utf16());
-  const char* in = inStart;
-  size_t inLeft = static_cast<size_t>(units) * 2;
-  char* out = result.bytes.data();
-  size_t outLeft = static_cast<size_t>(result.bytes.size());
-  if (!conv.convert(in, inLeft, out, outLeft)) {
-    result.firstUnencodable = (in - inStart) / 2;
-    result.bytes.clear();
-    return result;
-  }
-  result.bytes.resize(out - result.bytes.data());
+  Encoder encoder;
+  result.firstUnencodable = encoder.encode(text, result.bytes);
+  if (result.firstUnencodable) result.bytes.clear();
   return result;
 }
 
