@@ -10,6 +10,7 @@
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
 #include "support/fake_ini_reader.h"
+#include "support/qt_printers.h"
 #include "support/recording_midi_service.h"
 #include "support/scripted_file_dialog.h"
 #include "support/scripted_message_box.h"
