@@ -1,60 +1,38 @@
 #include "shell/startup_config.h"
 
-#include <gtest/gtest.h>
+#include <QDir>
 
-#include "shell/player_command_line.h"
+#include <gtest/gtest.h>
 
 namespace orv::shell {
 namespace {
 
-TEST(StartupConfig, TitleTextCarriesTheBuildVersion) {
-  EXPECT_EQ(StartupConfig::titleText(), QStringLiteral("Orvo Editor Ver0.21β"));
-}
+using namespace Qt::StringLiterals;
 
 TEST(StartupConfig, CommandLineIsOnePathWithOnePairOfQuotesRemoved) {
-  const struct {
-    QStringList arguments;
-    QString path;
-  } rows[] = {
-      {{}, QString()},
-      {{QString()}, QString()},
-      {{QStringLiteral("/d/a.orv")}, QStringLiteral("/d/a.orv")},
-      {{QStringLiteral("\"/d/a b.orv\"")}, QStringLiteral("/d/a b.orv")},
-      {{QStringLiteral("/d/a b.orv")}, QStringLiteral("/d/a b.orv")},
+  const std::pair<QStringList, QString> rows[] = {
+      {{}, {}},
+      {{u"\"/d/a b.orv\""_s}, u"/d/a b.orv"_s},
       // Two paths, or a path a shell split at its blank: one path with the blank.
-      {{QStringLiteral("/d/a.orv"), QStringLiteral("/d/b.orv")},
-       QStringLiteral("/d/a.orv /d/b.orv")},
-      {{QStringLiteral("\"/d/a"), QStringLiteral("b.orv\"")}, QStringLiteral("/d/a b.orv")},
-      {{QStringLiteral("\"/d/a.orv")}, QStringLiteral("\"/d/a.orv")},
-      {{QStringLiteral("/d/a.orv\"")}, QStringLiteral("/d/a.orv\"")},
-      {{QStringLiteral("\"\"/d/a.orv\"\"")}, QStringLiteral("\"/d/a.orv\"")},
-      {{QStringLiteral("\"")}, QString()},
-      {{QStringLiteral("\"\"")}, QString()},
-      {{QStringLiteral("\"a\"")}, QStringLiteral("a")},
-      {{QStringLiteral("  /d/a.orv ")}, QStringLiteral("  /d/a.orv ")},
-      {{QStringLiteral("/楽譜/曲.orv")}, QStringLiteral("/楽譜/曲.orv")},
+      {{u"/d/a.orv"_s, u"/d/b.orv"_s}, u"/d/a.orv /d/b.orv"_s},
+      {{u"\"/d/a"_s, u"b.orv\""_s}, u"/d/a b.orv"_s},
+      {{u"\"\"/d/a.orv\"\""_s}, u"\"/d/a.orv\""_s},
+      {{u"\""_s}, {}},
+      {{u"  /d/a.orv "_s}, u"  /d/a.orv "_s},
   };
-  for (const auto& row : rows) {
-    EXPECT_EQ(StartupConfig::commandLinePath(row.arguments), row.path)
-        << row.arguments.join(u'|').toStdString();
+  for (const auto& [arguments, path] : rows) {
+    EXPECT_EQ(StartupConfig::commandLinePath(arguments), path)
+        << arguments.join(u'|').toStdString();
   }
 }
 
-TEST(PlayerCommandLine, QuotesBothPathsAndEscapesNothing) {
-  const struct {
-    QString player, document, line;
-  } rows[] = {
-      {QStringLiteral("/opt/orvo"), QStringLiteral("/d/a.orv"),
-       QStringLiteral("\"/opt/orvo\" \"/d/a.orv\" *P*E*X")},
-      {QStringLiteral("/my apps/orvo"), QStringLiteral("/d/my song.orv"),
-       QStringLiteral("\"/my apps/orvo\" \"/d/my song.orv\" *P*E*X")},
-      {QStringLiteral("/a\"b"), QStringLiteral("/$(x);`y`\\"),
-       QStringLiteral("\"/a\"b\" \"/$(x);`y`\\\" *P*E*X")},
-      {QStringLiteral("/音/再生"), QStringLiteral("/曲.orv"),
-       QStringLiteral("\"/音/再生\" \"/曲.orv\" *P*E*X")},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(playerCommandLine(row.player, row.document), row.line) << row.line.toStdString();
+TEST(StartupConfig, KeepsTheLastFolderUnlessTheSystemRefusesToLookItUp) {
+  const QString tmp = QDir::tempPath();
+  for (const QString& kept : {tmp, u"/no/such/folder"_s, u"/dev/null/below"_s}) {
+    EXPECT_EQ(StartupConfig::probedFolder(kept), kept);
+  }
+  for (const QString& refused : {tmp + QChar(u'\0') + u"x"_s, tmp + u'/' + QString(256, u'n')}) {
+    EXPECT_EQ(StartupConfig::probedFolder(refused), QString()) << refused.size();
   }
 }
 
