@@ -5,43 +5,18 @@
 namespace orv::platform {
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-TEST(ShortMessageBytes, UnpacksChannelMessagesAndDropsTheRest) {
-  const struct {
-    std::uint32_t message;
-    Bytes bytes;
-  } rows[] = {
-      {0x793C90, {0x90, 0x3C, 0x79}},
-      {0x103C80, {0x80, 0x3C, 0x10}},
-      {0x7FC0, {0xC0, 0x7F}},
-      {0x40D3, {0xD3, 0x40}},
-      {0x007BB0, {0xB0, 0x7B, 0x00}},
-      {0xFF793C90, {0x90, 0x3C, 0x79}},  // the top byte is not part of the message
-      {0x3C, {}},                        // no status byte
-      {0xF8, {}},
-      {0x7F7FF0, {}},
-  };
-  for (const auto& row : rows) {
-    EXPECT_EQ(shortMessageBytes(row.message), row.bytes) << std::hex << row.message;
-  }
-}
-
-TEST(SoundingNotes, SilencesExactlyTheNotesStillOnThenEveryChannel) {
+TEST(MidiBytes, PortResetSwitchesOffTheNotesStillOnThenEveryChannel) {
+  EXPECT_EQ(shortMessageBytes(0xFF007FC0), (std::vector<unsigned char>{0xC0, 0x7F}))
+      << "program change, top byte";
   SoundingNotes notes;
-  for (const std::uint32_t m :
-       {0x793C90u, 0x794091u, 0x793C91u, 0x104081u, 0x794390u, 0x004390u, 0x7FC0u}) {
-    notes.track(shortMessageBytes(m));
+  const std::uint32_t sent[] = {0x793C90, 0x794091, 0x793C91, 0x104081, 0x794390, 0x004390, 0x7FC0};
+  for (const std::uint32_t m : sent) notes.track(shortMessageBytes(m));
+  std::vector<std::vector<unsigned char>> expected = {{0x80, 0x3C, 0}, {0x81, 0x3C, 0}};
+  for (unsigned char status = 0xB0; status <= 0xBF; ++status) {
+    expected.push_back({status, 64, 0});
+    expected.push_back({status, 123, 0});
   }
-  const auto out = notes.takeSilencingMessages();
-  ASSERT_EQ(out.size(), 2u + 32u);
-  EXPECT_EQ(out[0], (Bytes{0x80, 0x3C, 0}));
-  EXPECT_EQ(out[1], (Bytes{0x81, 0x3C, 0}));
-  for (int channel = 0; channel < 16; ++channel) {
-    const auto status = static_cast<unsigned char>(0xB0 + channel);
-    EXPECT_EQ(out[2 + 2 * channel], (Bytes{status, 64, 0})) << channel;
-    EXPECT_EQ(out[3 + 2 * channel], (Bytes{status, 123, 0})) << channel;
-  }
+  EXPECT_EQ(notes.takeSilencingMessages(), expected);
   EXPECT_EQ(notes.takeSilencingMessages().size(), 32u) << "the notes were not forgotten";
 }
 
