@@ -11,11 +11,6 @@
 #include "platform/text_edit.h"
 #include "support/form_fixture.h"
 
-// Readable failures: gtest would print a QString as an array of UTF-16 units.
-inline void PrintTo(const QString& s, std::ostream* os) {
-  *os << '"' << s.toStdString() << '"';
-}
-
 namespace orv::document {
 namespace {
 

@@ -43,6 +43,14 @@ TEST_F(SoundControls, DevicesAreNumberedAfterTheMapperAndUsedFromTheNextOpening)
   EXPECT_EQ(f.Combo2->itemText(0), u"0:MIDI Mapper"_s);
   EXPECT_EQ(f.Combo2->itemText(2), u" 2:Synth Port 128:0 with a name past 31 bytes"_s);
   EXPECT_EQ(midi.sentClosed, (Sent{0xC0})) << "program 0 at start-up, to the closed output";
+  // The instrument texts are the user's; the odd spellings are theirs too.
+  const std::pair<int, QString> instruments[] = {{0, u"001: Acoustic Grand Piano"_s},
+                                                 {29, u"030: Overdrived Guitar"_s},
+                                                 {69, u"070: English Hom"_s},
+                                                 {109, u"110: Bag pipe"_s},
+                                                 {127, u"128: Gunshot"_s}};
+  ASSERT_EQ(f.Combo1->count(), 128);
+  for (const auto& [k, text] : instruments) EXPECT_EQ(f.Combo1->itemText(k), text);
   platform::setListIndex(*f.Combo2, 2);
   platform::setValue(*f.Chk_Midi, true);
   platform::setListIndex(*f.Combo2, 0);
