@@ -53,8 +53,7 @@ TEST(OrvoFile, AnyRepresentableTextSurvivesWriteThenRead) {
     // enough to be written in several pieces.
     QString text;
     for (int n = round ? random() % 60 : 100000; n > 0; --n) {
-      const char pair[] = {static_cast<char>(random()), static_cast<char>(random())};
-      const platform::cp932::Decoded c = platform::cp932::decode(QByteArrayView(pair, 2));
+      const auto c = platform::cp932::decode(QByteArray(1, char(random())) + char(random()));
       if (random() % 8 == 0) text += u"\r\n";
       if (!c.firstInvalidByte && !c.text.contains(u'\r')) text += c.text;
     }
