@@ -80,6 +80,9 @@ const Transition kTransitions[] = {
      "open:", "読み込みを中止しました", "", kKept},
     {"openAfterASaveThatDidNotHappen", false, &Form1::mnuOpen, MessageBox::kYes, "save: open:a.orv",
      "保存していません", "", "a.orv 更新なし a.orv old | a.orv=old\r\n"},
+    // The path is taken before the read fails: the label names it, the caption the old file.
+    {"openMissingFile", true, &Form1::mnuOpen, MessageBox::kNo, "open:none.orv",
+     "ファイルが存在しません", "", "none.orv 更新なし a.orv xold | a.orv=old\r\n"},
     {"saveAsCancelled", true, &Form1::mnuCreateNewFile, 0, "save:", "保存していません", "", kKept},
     {"saveAsFails", true, &Form1::mnuCreateNewFile, 0, "save:a.orv/child.orv",
      "ファイルを保存できませんでした。\na.orv/child.orv\n…", "", kKept},
