@@ -12,9 +12,8 @@
 
 #include "document/document_commands.h"
 #include "platform/cp932.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
 #include "platform/text_edit.h"
+#include "support/quiet_services.h"
 #include "support/ratio.h"
 
 namespace {
@@ -22,16 +21,8 @@ namespace {
 using orv::document::DocumentCommands;
 using orv::platform::TextEdit;
 
-class SilentMessages final : public orv::platform::MessageBox {
- public:
-  int show(const QString&, int code, const QString&) override { return code == 51 ? 2 : 1; }
-};
-
-class NoDialog final : public orv::platform::FileDialog {
- public:
-  bool ShowSave() override { return false; }
-  bool ShowOpen() override { return false; }
-};
+using orv::bench::NoDialog;
+using orv::bench::SilentMessages;
 
 // About 10 MB of score in code page 932: note lines, bar lines, chords and Japanese remarks.
 const QString& scoreText() {

@@ -1,29 +1,20 @@
 // Constructing and showing the main window against a bare window holding one text control.
 #include <QApplication>
-#include <QMainWindow>
 #include <QComboBox>
 #include <QLabel>
+#include <QMainWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
+#include "support/quiet_services.h"
 #include "support/ratio.h"
 
 namespace {
 
-class SilentMessages final : public orv::platform::MessageBox {
- public:
-  int show(const QString&, int code, const QString&) override { return code == 51 ? 2 : 1; }
-};
-
-class NoDialog final : public orv::platform::FileDialog {
- public:
-  bool ShowSave() override { return false; }
-  bool ShowOpen() override { return false; }
-};
+using orv::bench::NoDialog;
+using orv::bench::SilentMessages;
 
 class PlayerIni final : public orv::platform::IniReader {
  public:

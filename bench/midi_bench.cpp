@@ -8,11 +8,10 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/file_dialog.h"
 #include "platform/fluid_synth_output.h"
-#include "platform/message_box.h"
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
+#include "support/quiet_services.h"
 #include "support/ratio.h"
 
 namespace {
@@ -22,16 +21,8 @@ using Clock = std::chrono::steady_clock;
 constexpr double kInProcessGoalUs = 50;
 constexpr double kBufferGoalMs = 10;
 
-class SilentMessages final : public orv::platform::MessageBox {
- public:
-  int show(const QString&, int code, const QString&) override { return code == 51 ? 2 : 1; }
-};
-
-class NoDialog final : public orv::platform::FileDialog {
- public:
-  bool ShowSave() override { return false; }
-  bool ShowOpen() override { return false; }
-};
+using orv::bench::NoDialog;
+using orv::bench::SilentMessages;
 
 // An open output that notes when the first message of a press arrives.
 class TimingMidiService final : public orv::platform::MidiService {

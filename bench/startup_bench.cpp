@@ -7,25 +7,16 @@
 #include <QTemporaryDir>
 
 #include "platform/cp932.h"
-#include "platform/file_dialog.h"
-#include "platform/message_box.h"
 #include "platform/profile_ini_reader.h"
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
+#include "support/quiet_services.h"
 #include "support/ratio.h"
 
 namespace {
 
-class SilentMessages final : public orv::platform::MessageBox {
- public:
-  int show(const QString&, int code, const QString&) override { return code == 51 ? 2 : 1; }
-};
-
-class NoDialog final : public orv::platform::FileDialog {
- public:
-  bool ShowSave() override { return false; }
-  bool ShowOpen() override { return false; }
-};
+using orv::bench::NoDialog;
+using orv::bench::SilentMessages;
 
 // A program folder with the INI file and a 1 MB score in code page 932, made once.
 struct Files {

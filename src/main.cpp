@@ -28,9 +28,10 @@ bool displayAvailable() {
 
 int main(int argc, char* argv[]) {
   if (!displayAvailable()) {
-    std::fputs("OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"
-               "OrvEditor: no display found (DISPLAY and WAYLAND_DISPLAY are unset).\n",
-               stderr);
+    std::fputs(
+        "OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"
+        "OrvEditor: no display found (DISPLAY and WAYLAND_DISPLAY are unset).\n",
+        stderr);
     return EXIT_FAILURE;
   }
   QApplication app(argc, argv);
@@ -52,10 +53,9 @@ int main(int argc, char* argv[]) {
 
   QStringList arguments = QApplication::arguments();
   arguments.removeFirst();
-  orv::shell::Form1 form(
-      orv::shell::Services{messages, dialog, midi, launcher, ini},
-      orv::shell::StartupContext{QApplication::applicationDirPath(), arguments,
-                                 [] { QCoreApplication::exit(0); }});
+  orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini},
+                         orv::shell::StartupContext{QApplication::applicationDirPath(), arguments,
+                                                    [] { QCoreApplication::exit(0); }});
   messages.setParentWindow(&form);
   dialog.setParentWindow(&form);
   form.show();

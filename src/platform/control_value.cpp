@@ -16,7 +16,9 @@ void setValue(QAbstractButton& button, bool value) {
   Q_EMIT button.clicked(value);
 }
 
-int value(const QAbstractButton& checkBox) { return checkBox.isChecked() ? 1 : 0; }
+int value(const QAbstractButton& checkBox) {
+  return checkBox.isChecked() ? 1 : 0;
+}
 
 }  // namespace orv::platform
 

@@ -22,8 +22,12 @@ QString QtFileDialog::toNameFilter(const QString& filter) {
   return filters.join(QStringLiteral(";;"));
 }
 
-bool QtFileDialog::ShowSave() { return show(true); }
-bool QtFileDialog::ShowOpen() { return show(false); }
+bool QtFileDialog::ShowSave() {
+  return show(true);
+}
+bool QtFileDialog::ShowOpen() {
+  return show(false);
+}
 
 bool QtFileDialog::show(bool save) {
   QFileDialog dialog(m_parent, DialogTitle, InitDir);

@@ -10,9 +10,7 @@ namespace orv::platform {
 class UnavailableMidiService final : public MidiService {
  public:
   QStringList outputPorts() override { return {}; }
-  std::optional<QString> open(int) override {
-    return QStringLiteral("MIDI出力は利用できません。");
-  }
+  std::optional<QString> open(int) override { return QStringLiteral("MIDI出力は利用できません。"); }
   void send(std::uint32_t) override {}
   void reset() override {}
   void close() override {}

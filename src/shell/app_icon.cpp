@@ -2,6 +2,8 @@
 
 namespace orv::shell {
 
-QIcon appIcon() { return QIcon(QStringLiteral(":/icons/io.github.orveditor.OrvEditor-32.png")); }
+QIcon appIcon() {
+  return QIcon(QStringLiteral(":/icons/io.github.orveditor.OrvEditor-32.png"));
+}
 
 }  // namespace orv::shell

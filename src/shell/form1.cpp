@@ -167,14 +167,17 @@ void Form1::createControls() {
   Chk_Midi = checkBox("Chk_Midi", QStringLiteral("MIDI"), 6000, 0, 1095, 300);
   Cmd_Orvo = button(QStringLiteral("Cmd_Orvo"), QStringLiteral("Orvo"), 7140, 0, 1095, 300);
 
-  const QFont suffixFont =
-      japaneseFont({QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
-                    QStringLiteral("VL PGothic"), QStringLiteral("Noto Sans CJK JP"),
-                    QStringLiteral("TakaoPGothic")},
-                   9, true);
-  const std::array<QString, 7> suffixes{QStringLiteral("."), QStringLiteral("i"),
-                                        QStringLiteral("^"), QStringLiteral("~"),
-                                        QStringLiteral("'"), QStringLiteral("/"), QString()};
+  const QFont suffixFont = japaneseFont(
+      {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"), QStringLiteral("VL PGothic"),
+       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoPGothic")},
+      9, true);
+  const std::array<QString, 7> suffixes{QStringLiteral("."),
+                                        QStringLiteral("i"),
+                                        QStringLiteral("^"),
+                                        QStringLiteral("~"),
+                                        QStringLiteral("'"),
+                                        QStringLiteral("/"),
+                                        QString()};
   for (int i = 0; i < 7; ++i) {
     Opt_Sln[i] = option("Opt_Sln", i, suffixes[i], 360 + 360 * i, 360, 255, 300);
     Opt_Sln[i]->setFont(suffixFont);
@@ -188,8 +191,8 @@ void Form1::createControls() {
 
   const std::array<const char*, 8> lengths{"0", "1", "2", "4", "8", "16", "32", "64"};
   for (int i = 0; i < 8; ++i) {
-    Opt_Lng[i] = option("Opt_Lng", i, QString::fromLatin1(lengths[i]), 240 + 360 * i, 720, 300,
-                        300);
+    Opt_Lng[i] =
+        option("Opt_Lng", i, QString::fromLatin1(lengths[i]), 240 + 360 * i, 720, 300, 300);
   }
   Cmd_Cod[0] = button(indexed("Cmd_Cod", 0), QStringLiteral("CrLf"), 3120, 720, 615, 300);
   Combo3 = combo("Combo3", 6360, 720, 1815, 300);
@@ -197,8 +200,8 @@ void Form1::createControls() {
   Opt_Oct[0] = option("Opt_Oct", 0, QStringLiteral("<"), 120, 1080, 300, 780);
 
   // The keyboard: white keys first so that the black keys lie in front of them.
-  const std::array<const char*, 12> names{"d", "d+", "r", "r+", "m", "f",
-                                          "f+", "s", "s+", "l", "l+", "c"};
+  const std::array<const char*, 12> names{"d",  "d+", "r",  "r+", "m",  "f",
+                                          "f+", "s",  "s+", "l",  "l+", "c"};
   auto isBlack = [](int key) {
     const int r = key % 12;
     return r == 1 || r == 3 || r == 6 || r == 8 || r == 10;
@@ -254,10 +257,11 @@ void Form1::createControls() {
 
   TextEdit = new platform::TextEdit(inner);
   TextEdit->setObjectName(QStringLiteral("TextEdit"));
-  TextEdit->setFont(japaneseFont({QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic"),
-                                  QStringLiteral("VL Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                                  QStringLiteral("TakaoGothic"), QStringLiteral("monospace")},
-                                 9, false));
+  TextEdit->setFont(
+      japaneseFont({QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic"),
+                    QStringLiteral("VL Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
+                    QStringLiteral("TakaoGothic"), QStringLiteral("monospace")},
+                   9, false));
   TextEdit->setGeometry(px(50), px(2150), px(kInnerWidth - 200), px(kInnerHeight - 2850));
 
   Label1 = new QLabel(inner);
@@ -311,10 +315,10 @@ void Form1::connectHandlers() {
   m_buttonEvents = new platform::ButtonEvents(this);
   for (int k = 0; k < 26; ++k) {
     connect(Opt_Scl[k], &QAbstractButton::clicked, this, [&e, k] { e.Opt_Scl_Click(k); });
-    m_buttonEvents->watch(Opt_Scl[k], k,
-                          {[&s](int i) { s.Opt_Scl_MouseDown(i); },
-                           [&s](int i) { s.Opt_Scl_MouseUp(i); },
-                           [&e](int i) { e.Opt_Scl_DblClick(i); }});
+    m_buttonEvents->watch(
+        Opt_Scl[k], k,
+        {[&s](int i) { s.Opt_Scl_MouseDown(i); }, [&s](int i) { s.Opt_Scl_MouseUp(i); },
+         [&e](int i) { e.Opt_Scl_DblClick(i); }});
   }
   for (int i = 0; i < 8; ++i) {
     connect(Opt_Lng[i], &QAbstractButton::clicked, this, [&e, i] { e.Opt_Lng_Click(i); });
@@ -336,9 +340,9 @@ void Form1::connectHandlers() {
   connect(Combo3, &QComboBox::activated, this, [&e] { e.Combo3_Click(); });
 
   connect(Cmd_Tone, &QAbstractButton::clicked, this, [&s] { s.Cmd_Tone_Click(); });
-  m_buttonEvents->watch(Cmd_Tone, 0,
-                        {[&s](int) { s.Cmd_Tone_MouseDown(); },
-                         [&s](int) { s.Cmd_Tone_MouseUp(); }, {}});
+  m_buttonEvents->watch(
+      Cmd_Tone, 0,
+      {[&s](int) { s.Cmd_Tone_MouseDown(); }, [&s](int) { s.Cmd_Tone_MouseUp(); }, {}});
   connect(Chk_Midi, &QAbstractButton::clicked, this, [&s] { s.Chk_Midi_Click(); });
   connect(Combo1, &QComboBox::activated, this, [&s] { s.Combo1_Click(); });
   connect(Combo2, &QComboBox::activated, this, [&s] { s.Combo2_Click(); });
@@ -372,9 +376,8 @@ void Form1::Form_Load() {
   c.AppFolder = m_context.appFolder;
   c.IniPath = c.AppFolder + u'/' + QStringLiteral("orvfiler.ini");
   const QString kMissing = QStringLiteral("ERR");
-  const QString player =
-      m_services.ini.readString(c.IniPath, QStringLiteral("OrvFiler"), QStringLiteral("Orvo"),
-                                kMissing);
+  const QString player = m_services.ini.readString(c.IniPath, QStringLiteral("OrvFiler"),
+                                                   QStringLiteral("Orvo"), kMissing);
   if (player == kMissing) {
     m_services.messages.show(
         QStringLiteral("OrvoFilerと同じディレクトリで実行することをお奨めします。"),
@@ -383,8 +386,8 @@ void Form1::Form_Load() {
   } else {
     c.PlayerPath = player;
   }
-  const QString lastPath = m_services.ini.readString(
-      c.IniPath, QStringLiteral("OrvFiler"), QStringLiteral("Lastpath"), kMissing);
+  const QString lastPath = m_services.ini.readString(c.IniPath, QStringLiteral("OrvFiler"),
+                                                     QStringLiteral("Lastpath"), kMissing);
   document::DocumentCommands& d = *m_document;
   if (lastPath != kMissing) d.LastFolder = StartupConfig::probedFolder(lastPath);
 

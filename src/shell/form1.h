@@ -54,14 +54,18 @@ struct Services {
 };
 
 struct StartupContext {
-  QString appFolder;        // the folder of the running program
-  QStringList arguments;    // the command line without the program's name
+  QString appFolder;                 // the folder of the running program
+  QStringList arguments;             // the command line without the program's name
   std::function<void()> endProgram;  // ends the program at once, without closing the window
 };
 
 // Twips to device-independent pixels.
-constexpr int px(int twips) { return (twips * 2 + 15) / 30; }
-constexpr int twips(int pixels) { return pixels * 15; }
+constexpr int px(int twips) {
+  return (twips * 2 + 15) / 30;
+}
+constexpr int twips(int pixels) {
+  return pixels * 15;
+}
 
 class Form1 : public QMainWindow {
   Q_OBJECT

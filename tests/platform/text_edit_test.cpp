@@ -39,9 +39,8 @@ TEST(TextEdit, ChangeIsRaisedOnceAndInsideEveryWriteThatAltersTheText) {
   edit.setSelText(QStringLiteral("X\r\nY"));
   edit.setSelText(QString());            // nothing selected, nothing inserted: no change
   edit.setSelText(QStringLiteral("!"));  // the caret stood right after the insertion
-  EXPECT_EQ(seen,
-            QStringList({QStringLiteral("l1\r\nl2\r\nl3"), QStringLiteral("lX\r\nYl2\r\nl3"),
-                         QStringLiteral("lX\r\nY!l2\r\nl3")}));
+  EXPECT_EQ(seen, QStringList({QStringLiteral("l1\r\nl2\r\nl3"), QStringLiteral("lX\r\nYl2\r\nl3"),
+                               QStringLiteral("lX\r\nY!l2\r\nl3")}));
   EXPECT_FALSE(edit.textCursor().hasSelection());
 
   QSignalSpy typed(&edit, &TextEdit::Change);

@@ -16,9 +16,9 @@ namespace orv::test {
 class RecordingMidiService final : public platform::MidiService {
  public:
   QStringList ports;
-  std::vector<int> opened;                 // device numbers of every open asked for
-  std::vector<std::uint32_t> sent;         // messages sent while open
-  std::vector<std::uint32_t> sentClosed;   // messages sent while closed (dropped)
+  std::vector<int> opened;                // device numbers of every open asked for
+  std::vector<std::uint32_t> sent;        // messages sent while open
+  std::vector<std::uint32_t> sentClosed;  // messages sent while closed (dropped)
   int resets = 0;
   int closes = 0;
 

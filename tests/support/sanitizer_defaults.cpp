@@ -3,9 +3,13 @@
 
 extern "C" {
 
-const char* __asan_default_options() { return "detect_leaks=1:halt_on_error=1"; }
+const char* __asan_default_options() {
+  return "detect_leaks=1:halt_on_error=1";
+}
 
-const char* __ubsan_default_options() { return "print_stacktrace=1:halt_on_error=1"; }
+const char* __ubsan_default_options() {
+  return "print_stacktrace=1:halt_on_error=1";
+}
 
 // Leaks inside third-party libraries that the test programs cannot free; our own code has none.
 const char* __lsan_default_suppressions() {
