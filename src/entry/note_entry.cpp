@@ -135,7 +135,10 @@ bool NoteEntry::Form_KeyDown(const QKeyEvent& event) {
   // repeated presses alone. It neither strikes nor composes again; striking after another key's
   // release would send a second note on with a single note off to come.
   const bool fresh = key != HeldKey && !event.isAutoRepeat();
-  if (fresh) m_noteOn(key);
+  if (fresh) {
+    m_noteOn(key);
+    m_sounding.set(static_cast<std::size_t>(key));
+  }
   HeldKey = static_cast<qint16>(key);
   QAbstractButton& onScreen = *m_controls.Opt_Scl[static_cast<std::size_t>(key)];
   if (fresh && onScreen.isChecked()) {
@@ -155,12 +158,15 @@ void NoteEntry::Form_KeyUp(const QKeyEvent& event) {
   const std::optional<int> found = pcKeyReleaseIndex(event.nativeScanCode(), event.key());
   if (!found) return;
   m_noteOff(*found);
+  m_sounding.reset(static_cast<std::size_t>(*found));
   HeldKey = -1;
 }
 
 void NoteEntry::ReleaseHeldKey() {
-  if (HeldKey < 0) return;
-  m_noteOff(HeldKey);
+  for (std::size_t key = 0; key < m_sounding.size(); ++key) {
+    if (m_sounding.test(key)) m_noteOff(static_cast<int>(key));
+  }
+  m_sounding.reset();
   HeldKey = -1;
 }
 

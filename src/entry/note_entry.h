@@ -6,8 +6,10 @@
 #include <QString>
 
 #include <array>
+#include <bitset>
 #include <functional>
 
+#include "entry/pc_keyboard.h"
 #include "entry/token_composer.h"
 
 class QAbstractButton;
@@ -77,7 +79,8 @@ class NoteEntry {
   void Chk_Key_Click();
   bool Form_KeyDown(const QKeyEvent& event);
   void Form_KeyUp(const QKeyEvent& event);
-  // The window lost the keyboard: the held key's release will never come.
+  // The window lost the keyboard: the releases of the keys still held will never come, so every
+  // note a PC key still sounds is silenced.
   void ReleaseHeldKey();
 
   // Start-up: the pending token and its note name and length are emptied.
@@ -104,6 +107,8 @@ class NoteEntry {
   platform::MessageBox& m_messages;
   std::function<void(int)> m_noteOn;
   std::function<void(int)> m_noteOff;
+  // Keyboard key indices whose note a PC key switched on and no release has switched off yet.
+  std::bitset<kPcKeyCount> m_sounding;
 };
 
 }  // namespace orv::entry
