@@ -39,15 +39,10 @@ void DocumentCommands::WriteDocumentFile() {
   // The control's own form of the text, turned into CR LF text a piece at a time while it is
   // written: a large score is never copied whole a second time.
   const QString raw = m_controls.TextEdit->document()->toRawText();
-  constexpr qsizetype kPiece = 32 * 1024;
-  qsizetype at = 0;
-  const WriteResult result = writeDocumentFile(FilePath, [&] {
-    qsizetype n = std::min(kPiece, raw.size() - at);
-    if (n > 0 && at + n < raw.size() && raw.at(at + n - 1).isHighSurrogate()) ++n;
-    const QString piece = platform::TextEdit::fromDocumentText(raw.sliced(at, n));
-    at += n;
-    return piece;
-  });
+  const WriteResult result =
+      writeDocumentFile(FilePath, piecesOf(raw, [](QStringView piece) {
+                          return platform::TextEdit::fromDocumentText(piece.toString());
+                        }));
   switch (result.status) {
     case WriteResult::Status::Written:
       SaveAnswer = 0;

@@ -136,15 +136,19 @@ WriteResult writeDocumentFile(const QString& path, const TextPieces& nextPiece) 
 }
 
 WriteResult writeDocumentFile(const QString& path, QStringView text) {
-  constexpr qsizetype kPiece = 32 * 1024;
-  qsizetype at = 0;
-  return writeDocumentFile(path, [&] {
+  return writeDocumentFile(path,
+                           piecesOf(text, [](QStringView piece) { return piece.toString(); }));
+}
+
+TextPieces piecesOf(QStringView text, std::function<QString(QStringView)> convert) {
+  static constexpr qsizetype kPiece = 32 * 1024;
+  return [text, convert = std::move(convert), at = qsizetype{0}]() mutable {
     qsizetype n = std::min(kPiece, text.size() - at);
     if (n > 0 && at + n < text.size() && text.at(at + n - 1).isHighSurrogate()) ++n;
-    const QString piece = text.sliced(at, n).toString();
+    const QStringView piece = text.sliced(at, n);
     at += n;
-    return piece;
-  });
+    return n > 0 ? convert(piece) : QString();
+  };
 }
 
 }  // namespace orv::document

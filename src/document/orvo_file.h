@@ -65,4 +65,8 @@ using TextPieces = std::function<QString()>;
 WriteResult writeDocumentFile(const QString& path, const TextPieces& nextPiece);
 WriteResult writeDocumentFile(const QString& path, QStringView text);
 
+// The pieces of `text`, about 32K units each and never splitting a surrogate pair, each passed
+// through `convert` on its way out. `text` must outlive the pieces.
+TextPieces piecesOf(QStringView text, std::function<QString(QStringView)> convert);
+
 }  // namespace orv::document
