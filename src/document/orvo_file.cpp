@@ -1,12 +1,9 @@
 #include "document/orvo_file.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QSaveFile>
-
 #include <algorithm>
 
 #include "platform/cp932.h"
+#include "platform/file_io.h"
 
 namespace orv::document {
 
@@ -88,50 +85,46 @@ EncodedDocument encodeDocument(QStringView text) {
 
 ReadResult readDocumentFile(const QString& path) {
   ReadResult result;
-  QFile file(path);
-  if (QFileInfo(path).isDir() || !file.open(QIODevice::ReadOnly)) {
-    result.status = ReadResult::Status::CannotOpen;
-    result.reason = file.errorString();
-    return result;
+  platform::FileRead file = platform::readRegularFile(path, kLargestDocument);
+  switch (file.status) {
+    case platform::FileRead::Status::Read:
+      result.status = ReadResult::Status::Read;
+      result.document = decodeDocument(file.bytes);
+      break;
+    case platform::FileRead::Status::Missing:
+      result.status = ReadResult::Status::Missing;
+      break;
+    case platform::FileRead::Status::Refused:
+      result.status = ReadResult::Status::Refused;
+      break;
   }
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) {
-    result.status = ReadResult::Status::ReadFailed;
-    result.reason = file.errorString();
-    return result;
-  }
-  result.status = ReadResult::Status::Read;
-  result.document = decodeDocument(bytes);
+  result.reason = std::move(file.reason);
   return result;
 }
 
 WriteResult writeDocumentFile(const QString& path, const TextPieces& nextPiece) {
   WriteResult result;
-  // The new text goes to a temporary file in the same folder, which takes the place of the old
-  // file once it is complete and synced; until then the old file stays whole.
-  QSaveFile file(path);
+  platform::AtomicFileWriter file(path);
   auto fail = [&] {
     result.status = WriteResult::Status::WriteFailed;
     result.reason = file.errorString();
     return result;
   };
-  if (!file.open(QIODevice::WriteOnly)) return fail();
+  if (!file.open()) return fail();
   platform::cp932::Encoder encoder;
   QByteArray bytes;
   qsizetype offset = 0;
   for (QString piece = nextPiece(); !piece.isEmpty(); piece = nextPiece()) {
     if (const auto bad = encoder.encode(piece, bytes)) {
-      file.cancelWriting();
+      file.cancel();
       result.status = WriteResult::Status::Unencodable;
       result.unencodableIndex = offset + *bad;
       return result;
     }
-    if (file.write(bytes) != bytes.size()) return fail();
+    if (!file.write(bytes)) return fail();
     offset += piece.size();
   }
-  if (file.write(kLineEnd.data(), kLineEnd.size()) != kLineEnd.size() || !file.commit()) {
-    return fail();
-  }
+  if (!file.write(kLineEnd) || !file.commit()) return fail();
   return result;
 }
 

@@ -40,9 +40,16 @@ Unencodable locate(QStringView text, qsizetype index);
 
 inline constexpr QByteArrayView kLineEnd = "\r\n";
 
+// No score comes near this; anything larger is refused rather than read into memory.
+inline constexpr qint64 kLargestDocument = qint64{256} * 1024 * 1024;
+
 struct ReadResult {
-  enum class Status { Read, CannotOpen, ReadFailed };
-  Status status = Status::CannotOpen;
+  enum class Status {
+    Read,
+    Missing,  // no file by that name
+    Refused,  // it exists but was not read: no access, not a regular file, too large, I/O error
+  };
+  Status status = Status::Missing;
   DecodedDocument document;
   QString reason;  // the system's words for a failure
 };
@@ -54,6 +61,7 @@ struct WriteResult {
   QString reason;
 };
 
+// Never blocks and never reads more than kLargestDocument bytes.
 ReadResult readDocumentFile(const QString& path);
 
 // Hands over the text in consecutive pieces, never ending one inside a surrogate pair, and an

@@ -1,0 +1,293 @@
+#include "platform/file_io.h"
+
+#include <QFile>
+#include <QRandomGenerator>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+
+namespace orv::platform {
+
+namespace {
+
+QString withErrorName(const QString& words, int errnum) {
+  const char* name = strerrorname_np(errnum);
+  return words + QStringLiteral("（") +
+         (name ? QString::fromLatin1(name) : QStringLiteral("errno ") + QString::number(errnum)) +
+         QStringLiteral("）");
+}
+
+QString notRegularText(mode_t mode) {
+  if (S_ISDIR(mode)) return QStringLiteral("フォルダーです。ファイルを選んでください。");
+  if (S_ISFIFO(mode))
+    return QStringLiteral("名前付きパイプ（FIFO）です。通常のファイルではありません。");
+  if (S_ISSOCK(mode)) return QStringLiteral("ソケットです。通常のファイルではありません。");
+  if (S_ISCHR(mode) || S_ISBLK(mode)) {
+    return QStringLiteral("デバイスです。通常のファイルではありません。");
+  }
+  return QStringLiteral("通常のファイルではありません。");
+}
+
+QString tooLargeText(qint64 limit) {
+  return QStringLiteral("ファイルが大きすぎます（%1 MiB まで）。").arg(limit / (1024 * 1024));
+}
+
+// With a file-size limit in force, a write past it would end the program with SIGXFSZ; ignored,
+// the write fails with EFBIG instead and the save is reported like any other failure.
+void ignoreFileSizeSignal() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    struct sigaction current = {};
+    if (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_DFL) {
+      struct sigaction ignore = {};
+      ignore.sa_handler = SIG_IGN;
+      sigemptyset(&ignore.sa_mask);
+      sigaction(SIGXFSZ, &ignore, nullptr);
+    }
+  });
+}
+
+// 0, or the errno of the failure. A folder whose file system cannot sync folders has nothing to
+// sync (EINVAL).
+int syncDirectory(const QByteArray& directory) {
+  const int fd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  int result = 0;
+  if (::fsync(fd) != 0 && errno != EINVAL) result = errno;
+  ::close(fd);  // read-only: its result tells nothing about the data
+  return result;
+}
+
+}  // namespace
+
+QString systemErrorText(int errnum) {
+  switch (errnum) {
+    case ENOENT:
+      return withErrorName(QStringLiteral("ファイルまたはフォルダーがありません"), errnum);
+    case ENOTDIR:
+      return withErrorName(QStringLiteral("途中のフォルダーがフォルダーではありません"), errnum);
+    case EACCES:
+    case EPERM:
+      return withErrorName(QStringLiteral("アクセスが許可されていません"), errnum);
+    case ENOSPC:
+      return withErrorName(QStringLiteral("ディスクの空き容量が足りません"), errnum);
+    case EDQUOT:
+      return withErrorName(QStringLiteral("ディスク使用量の上限（クォータ）を超えます"), errnum);
+    case EFBIG:
+      return withErrorName(QStringLiteral("ファイルサイズの上限を超えます"), errnum);
+    case EIO:
+      return withErrorName(QStringLiteral("ディスクの読み書きでエラーが起きました"), errnum);
+    case EROFS:
+      return withErrorName(QStringLiteral("読み取り専用の場所です"), errnum);
+    case EISDIR:
+      return withErrorName(QStringLiteral("フォルダーです"), errnum);
+    case ENAMETOOLONG:
+      return withErrorName(QStringLiteral("名前が長すぎます"), errnum);
+    case ELOOP:
+      return withErrorName(QStringLiteral("シンボリックリンクが多すぎます"), errnum);
+    case EMFILE:
+    case ENFILE:
+      return withErrorName(QStringLiteral("開いているファイルが多すぎます"), errnum);
+    case ENOMEM:
+      return withErrorName(QStringLiteral("メモリが足りません"), errnum);
+    case EBUSY:
+    case ETXTBSY:
+      return withErrorName(QStringLiteral("使用中です"), errnum);
+    default:
+      return withErrorName(
+          QStringLiteral("システムのエラー: ") + QString::fromLocal8Bit(std::strerror(errnum)),
+          errnum);
+  }
+}
+
+FileRead readRegularFile(const QString& path, qint64 limit) {
+  FileRead result;
+  const QByteArray name = QFile::encodeName(path);
+  auto failed = [&](int errnum) {
+    result.status = (errnum == ENOENT || errnum == ENOTDIR) ? FileRead::Status::Missing
+                                                            : FileRead::Status::Refused;
+    result.reason = systemErrorText(errnum);
+    return result;
+  };
+  auto refused = [&](const QString& reason) {
+    result.status = FileRead::Status::Refused;
+    result.reason = reason;
+    return result;
+  };
+  if (name.isEmpty()) return failed(ENOENT);
+  // Looked at before opening: opening a device or a FIFO can block or have effects of its own.
+  struct stat st = {};
+  if (::stat(name.constData(), &st) != 0) return failed(errno);
+  if (!S_ISREG(st.st_mode)) return refused(notRegularText(st.st_mode));
+  if (st.st_size > limit) return refused(tooLargeText(limit));
+
+  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+  if (fd < 0) return failed(errno);
+  struct Closer {
+    int fd;
+    ~Closer() { ::close(fd); }
+  } closer{fd};
+  // The name may have been given to something else since it was looked at.
+  if (::fstat(fd, &st) != 0) return failed(errno);
+  if (!S_ISREG(st.st_mode)) return refused(notRegularText(st.st_mode));
+  if (st.st_size > limit) return refused(tooLargeText(limit));
+
+  // One byte more than the size, so that the end is found without growing the buffer.
+  QByteArray bytes(static_cast<qsizetype>(st.st_size) + 1, Qt::Uninitialized);
+  qsizetype used = 0;
+  for (;;) {
+    if (used == bytes.size()) {
+      // The file grew while it was read.
+      if (used > limit) return refused(tooLargeText(limit));
+      bytes.resize(static_cast<qsizetype>(std::min<qint64>(limit + 1, used * 2 + 4096)));
+    }
+    const ssize_t n = ::read(fd, bytes.data() + used, static_cast<size_t>(bytes.size() - used));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return failed(errno);
+    }
+    if (n == 0) break;
+    used += n;
+  }
+  if (used > limit) return refused(tooLargeText(limit));
+  bytes.truncate(used);
+  result.status = FileRead::Status::Read;
+  result.bytes = std::move(bytes);
+  return result;
+}
+
+AtomicFileWriter::AtomicFileWriter(const QString& path) : m_target(QFile::encodeName(path)) {}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  cancel();
+}
+
+bool AtomicFileWriter::fail(int errnum) {
+  return failWith(systemErrorText(errnum));
+}
+
+bool AtomicFileWriter::failWith(const QString& reason) {
+  m_error = reason;
+  cancel();
+  return false;
+}
+
+void AtomicFileWriter::cancel() {
+  if (m_fd >= 0) {
+    ::close(m_fd);
+    m_fd = -1;
+  }
+  if (!m_temporary.isEmpty()) {
+    ::unlink(m_temporary.constData());
+    m_temporary.clear();
+  }
+}
+
+bool AtomicFileWriter::open() {
+  ignoreFileSizeSignal();
+  if (m_target.isEmpty()) return fail(ENOENT);
+  struct stat st = {};
+  // Saving through a symbolic link replaces the file it names and keeps the link.
+  if (::lstat(m_target.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
+    if (char* real = ::realpath(m_target.constData(), nullptr)) {
+      m_target = real;
+      std::free(real);
+    }
+  }
+  if (::stat(m_target.constData(), &st) == 0) {
+    if (!S_ISREG(st.st_mode)) return failWith(notRegularText(st.st_mode));
+    m_targetExists = true;
+  } else if (errno != ENOENT) {
+    return fail(errno);
+  }
+  const qsizetype slash = m_target.lastIndexOf('/');
+  m_directory = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : m_target.left(slash);
+  const QByteArray base = m_target.mid(slash + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const QByteArray name = m_directory + "/." + base + ".orvsave-" +
+                            QByteArray::number(QRandomGenerator::global()->generate(), 36);
+    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (m_fd >= 0) {
+      m_temporary = name;
+      break;
+    }
+    if (errno != EEXIST) return fail(errno);
+  }
+  if (m_fd < 0) return fail(EEXIST);
+  if (m_targetExists) {
+    // The new file keeps the old one's permissions and, where allowed, its owner.
+    ::fchmod(m_fd, st.st_mode & 07777);
+    if (::fchown(m_fd, st.st_uid, st.st_gid) != 0) {
+      // Only the owner's permission bits matter to the user; another owner is not ours to give.
+    }
+  }
+  return true;
+}
+
+bool AtomicFileWriter::write(QByteArrayView bytes) {
+  if (m_fd < 0) return false;
+  const char* data = bytes.data();
+  qsizetype left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = ::write(m_fd, data, static_cast<size_t>(left));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return fail(errno);
+    }
+    data += n;
+    left -= n;
+  }
+  return true;
+}
+
+bool AtomicFileWriter::commit() {
+  if (m_fd < 0) return false;
+  if (::fsync(m_fd) != 0) return fail(errno);
+  const int fd = m_fd;
+  m_fd = -1;
+  // A network file system may report a failed write only here.
+  if (::close(fd) != 0) return fail(errno);
+
+  // Exchanging the two names keeps the old content under the temporary name until the folder is
+  // synced, so a failure of that sync can still put it back.
+  bool exchanged = false;
+  if (m_targetExists) {
+    if (::renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(),
+                    RENAME_EXCHANGE) == 0) {
+      exchanged = true;
+    } else if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+      return fail(errno);
+    }
+  }
+  if (!exchanged) {
+    if (::rename(m_temporary.constData(), m_target.constData()) != 0) return fail(errno);
+    m_temporary.clear();
+  }
+  if (const int err = syncDirectory(m_directory)) {
+    if (exchanged && ::renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(),
+                                 RENAME_EXCHANGE) != 0) {
+      // The old content could not be put back: keep it under the temporary name, never delete it.
+      m_temporary.clear();
+    } else if (!m_targetExists) {
+      ::unlink(m_target.constData());
+    }
+    syncDirectory(m_directory);
+    return fail(err);
+  }
+  if (exchanged) {
+    ::unlink(m_temporary.constData());
+    m_temporary.clear();
+    syncDirectory(m_directory);
+  }
+  return true;
+}
+
+}  // namespace orv::platform
