@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "document/orvo_file.h"
+#include "platform/control_value.h"
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
 #include "platform/text_edit.h"
@@ -36,6 +37,7 @@ QString codePointText(char32_t codePoint) {
 }  // namespace
 
 void DocumentCommands::WriteDocumentFile() {
+  m_writeFailed = true;
   // The control's own form of the text, turned into CR LF text a piece at a time while it is
   // written: a large score is never copied whole a second time.
   const QString raw = m_controls.TextEdit->document()->toRawText();
@@ -45,6 +47,7 @@ void DocumentCommands::WriteDocumentFile() {
                         }));
   switch (result.status) {
     case WriteResult::Status::Written:
+      m_writeFailed = false;
       SaveAnswer = 0;
       return;
     case WriteResult::Status::Unencodable: {
@@ -64,16 +67,20 @@ void DocumentCommands::WriteDocumentFile() {
   SaveAnswer = 2;
 }
 
-void DocumentCommands::ReadDocumentFile(QString path) {
-  const ReadResult result = readDocumentFile(path);
+DocumentCommands::ReadOutcome DocumentCommands::ReadDocumentFile(QString path) {
+  return load(path, readDocumentFile(path));
+}
+
+DocumentCommands::ReadOutcome DocumentCommands::load(const QString& path,
+                                                     const ReadResult& result) {
   switch (result.status) {
-    case ReadResult::Status::CannotOpen:
+    case ReadResult::Status::Missing:
       m_messages.show(QStringLiteral("ファイルが存在しません"));
-      return;
-    case ReadResult::Status::ReadFailed:
+      return ReadOutcome::Missing;
+    case ReadResult::Status::Refused:
       m_messages.show(QStringLiteral("ファイルを読み込めませんでした。") + u'\n' + path + u'\n' +
                       result.reason);
-      return;
+      return ReadOutcome::Refused;
     case ReadResult::Status::Read:
       break;
   }
@@ -85,6 +92,7 @@ void DocumentCommands::ReadDocumentFile(QString path) {
                     QString::number(*result.document.invalidByteLine) +
                     QStringLiteral("行目）。その部分は � で表示しています。"));
   }
+  return ReadOutcome::Loaded;
 }
 
 void DocumentCommands::SaveDocumentAs() {
@@ -131,8 +139,13 @@ void DocumentCommands::mnuOpen_Click() {
   if (Modified == 1) {
     showSavePrompt();
     if (SaveAnswer == platform::MessageBox::kCancel) return;
-    // Open goes on whether or not this save happens.
-    if (SaveAnswer == platform::MessageBox::kYes) mnuUpdate_Click();
+    if (SaveAnswer == platform::MessageBox::kYes) {
+      m_writeFailed = false;
+      mnuUpdate_Click();
+      // The user wanted this text kept and was just told it could not be written: opening
+      // another file now would throw it away. A Save dialog the user cancelled lets Open go on.
+      if (m_writeFailed) return;
+    }
   }
   if (!LastFolder.isEmpty()) m_dialog.InitDir = LastFolder;
   m_dialog.DialogTitle = QStringLiteral("Orvoファイルを開く");
@@ -141,11 +154,19 @@ void DocumentCommands::mnuOpen_Click() {
     SaveAnswer = 2;
     return;
   }
-  if (SaveAnswer != 2) MarkNotModified(FilePath);
-  FilePath = m_dialog.FileName;
-  m_controls.Label1->setText(FilePath);
+  const QString chosen = m_dialog.FileName;
   LastFolder = m_dialog.InitDir;
-  ReadDocumentFile(FilePath);
+  const ReadResult result = readDocumentFile(chosen);
+  // A file that exists but was not read never becomes the document's file, so a later Save
+  // cannot replace it with the text on screen.
+  if (result.status == ReadResult::Status::Refused) {
+    load(chosen, result);
+    return;
+  }
+  if (SaveAnswer != 2) MarkNotModified(FilePath);
+  FilePath = chosen;
+  m_controls.Label1->setText(FilePath);
+  load(FilePath, result);
 }
 
 void DocumentCommands::mnuUpdate_Click() {
@@ -181,13 +202,13 @@ void DocumentCommands::TextEdit_Change() {
   if (m_controls.TextEdit->isEmpty()) return;
   Modified = 1;
   m_controls.Label2->setText(QStringLiteral("更新あり"));
-  m_controls.window->setWindowTitle(TitleText + u' ' + FilePath + QStringLiteral("(更新)"));
+  platform::setCaption(*m_controls.window, TitleText + u' ' + FilePath + QStringLiteral("(更新)"));
 }
 
 void DocumentCommands::MarkNotModified(const QString& path) {
   Modified = 0;
   m_controls.Label2->setText(QStringLiteral("更新なし"));
-  m_controls.window->setWindowTitle(TitleText + QStringLiteral(" ") + path);
+  platform::setCaption(*m_controls.window, TitleText + QStringLiteral(" ") + path);
 }
 
 }  // namespace orv::document

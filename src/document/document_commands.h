@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include "document/orvo_file.h"
+
 #include <functional>
 
 class QLabel;
@@ -33,7 +35,9 @@ class DocumentCommands {
                    std::function<void()> endProgram);
 
   void WriteDocumentFile();
-  void ReadDocumentFile(QString path);
+  enum class ReadOutcome { Loaded, Missing, Refused };
+  // Missing and Refused have told the user why; the document is then as it was.
+  ReadOutcome ReadDocumentFile(QString path);
   void SaveDocumentAs();
   void QuerySaveChanges();
 
@@ -58,6 +62,10 @@ class DocumentCommands {
  private:
   // Works out FileTitle, asks, and leaves the answer (6, 7 or 2) in SaveAnswer.
   void showSavePrompt();
+  ReadOutcome load(const QString& path, const ReadResult& result);
+
+  // Set by WriteDocumentFile: the last write was tried and failed (the user has been told).
+  bool m_writeFailed = false;
 
   DocumentControls m_controls;
   platform::MessageBox& m_messages;

@@ -1,6 +1,7 @@
 #include "platform/control_value.h"
 
 #include <QAbstractButton>
+#include <QWidget>
 
 namespace orv::platform {
 
@@ -29,6 +30,13 @@ namespace orv::platform {
 void setListIndex(QComboBox& list, int index) {
   list.setCurrentIndex(index);
   Q_EMIT list.activated(index);
+}
+
+void setCaption(QWidget& window, const QString& caption) {
+  // The toolkit shows "[*][*]" as one literal "[*]".
+  QString escaped = caption;
+  escaped.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+  window.setWindowTitle(escaped);
 }
 
 }  // namespace orv::platform

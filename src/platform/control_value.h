@@ -1,6 +1,7 @@
 #pragma once
 
 class QAbstractButton;
+class QString;
 
 namespace orv::platform {
 
@@ -22,5 +23,15 @@ namespace orv::platform {
 // Selects a list entry from code the way the user's choice would: the list's selection handler
 // runs inside this call, also when the entry was already selected.
 void setListIndex(QComboBox& list, int index);
+
+}  // namespace orv::platform
+
+class QWidget;
+
+namespace orv::platform {
+
+// Sets a window's caption to exactly `caption`: a "[*]" in a file name is shown as it is, not
+// taken as the toolkit's modified-state placeholder.
+void setCaption(QWidget& window, const QString& caption);
 
 }  // namespace orv::platform

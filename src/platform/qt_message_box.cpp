@@ -7,6 +7,8 @@ namespace orv::platform {
 int QtMessageBox::show(const QString& text, int code, const QString& title) {
   QMessageBox box(m_parent);
   box.setWindowTitle(title.isEmpty() ? kApplicationTitle : title);
+  // File names appear in the texts; "<i>" or "&amp;" in one must show as it is.
+  box.setTextFormat(Qt::PlainText);
   box.setText(text);
   if (code == kYesNoCancelWarning) {
     box.setIcon(QMessageBox::Warning);

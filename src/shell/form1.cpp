@@ -266,6 +266,7 @@ void Form1::createControls() {
 
   Label1 = new QLabel(inner);
   Label1->setObjectName(QStringLiteral("Label1"));
+  Label1->setTextFormat(Qt::PlainText);  // a file name, never markup
   place(Label1, 480, 7020, 2835, 255);
   Label1->hide();
   Label2 = new QLabel(inner);
@@ -392,7 +393,12 @@ void Form1::Form_Load() {
   if (lastPath != kMissing) d.LastFolder = StartupConfig::probedFolder(lastPath);
 
   d.FilePath = StartupConfig::commandLinePath(m_context.arguments);
-  if (!d.FilePath.isEmpty()) d.ReadDocumentFile(d.FilePath);
+  // A file that exists but was refused (a FIFO, a device, no access) must not become the
+  // document's file: the first Save would replace it.
+  if (!d.FilePath.isEmpty() &&
+      d.ReadDocumentFile(d.FilePath) == document::DocumentCommands::ReadOutcome::Refused) {
+    d.FilePath.clear();
+  }
 
   Label1->setText(d.FilePath);
   d.TitleText = StartupConfig::titleText();

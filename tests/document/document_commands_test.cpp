@@ -5,6 +5,9 @@
 #include <QLabel>
 #include <QRegularExpression>
 #include <QTest>
+#include <QWindow>
+
+#include <sys/stat.h>
 
 #include "platform/text_edit.h"
 #include "support/form_fixture.h"
@@ -80,6 +83,13 @@ const Transition kTransitions[] = {
      "open:", "読み込みを中止しました", "", kKept},
     {"openAfterASaveThatDidNotHappen", false, &Form1::mnuOpen, MessageBox::kYes, "save: open:a.orv",
      "保存していません", "", "a.orv 更新なし a.orv old | a.orv=old\r\n"},
+    // The user was just told the text could not be written: no Open dialog to replace it.
+    {"openAfterASaveThatFailed", false, &Form1::mnuOpen, MessageBox::kYes, "save:a.orv/child.orv",
+     "ファイルを保存できませんでした。\na.orv/child.orv\n…", "",
+     " 更新あり (更新) x | a.orv=old\r\n"},
+    // A file that exists but is not read never becomes the document's file.
+    {"openRefusedFile", true, &Form1::mnuOpen, MessageBox::kNo, "open:.",
+     "ファイルを読み込めませんでした。\n.\n…", "", kKept},
     // The path is taken before the read fails: the label names it, the caption the old file.
     {"openMissingFile", true, &Form1::mnuOpen, MessageBox::kNo, "open:none.orv",
      "ファイルが存在しません", "", "none.orv 更新なし a.orv xold | a.orv=old\r\n"},
@@ -149,6 +159,51 @@ TEST_F(FileCommandsTest, ALoadedDocumentIsSavedOnlyWhenEveryCharacterFits) {
     shown << u"Shift_JIS で保存できない文字があります（%1）。保存していません [0 OrvEditor]"_s.arg(
         where);
   EXPECT_EQ(boxes(), shown);
+}
+
+TEST_F(FileCommandsTest, SpecialAndHugeFilesAreRefusedAtOnceAndChangeNothing) {
+  QTemporaryDir special;
+  const QString fifo = special.filePath(u"pipe.orv"_s);
+  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  const QString sparse = special.filePath(u"huge.orv"_s);
+  QFile huge(sparse);
+  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 30));
+  huge.close();
+  const std::pair<QString, QString> rows[] = {
+      {fifo, u"名前付きパイプ（FIFO）です。通常のファイルではありません。"_s},
+      {u"/dev/zero"_s, u"デバイスです。通常のファイルではありません。"_s},
+      {special.path(), u"フォルダーです。ファイルを選んでください。"_s},
+      {sparse, u"ファイルが大きすぎます（256 MiB まで）。"_s},
+  };
+  const QString score = put("a.orv", "old\r\n");
+  for (const auto& [path, reason] : rows) {
+    SCOPED_TRACE(path.toStdString());
+    const QString box = u"ファイルを読み込めませんでした。\n"_s + path + u'\n' + reason;
+    // Named on the command line: an empty untitled document, not one that would save over it.
+    messages.expect();
+    start({path});
+    EXPECT_EQ(messages.take().at(0).text, box);
+    EXPECT_EQ(form->document().FilePath, QString());
+    EXPECT_EQ(form->windowTitle(), form->document().TitleText + u' ');
+    // Chosen in the Open dialog: the document and its file stay as they were.
+    dialog.choose(score);
+    form->mnuOpen->trigger();
+    messages.expect();
+    dialog.choose(path);
+    form->mnuOpen->trigger();
+    EXPECT_EQ(messages.take().at(0).text, box);
+    EXPECT_EQ(outcome().section(u" | "_s, 0, 0), u"a.orv 更新なし a.orv old"_s);
+  }
+}
+
+TEST_F(FileCommandsTest, FileNamesAreShownAsTheyAreNotAsMarkup) {
+  const QString name = u"<i>&amp;[*].orv"_s;
+  const QString path = put(name.toUtf8().constData(), "old\r\n");
+  start({path});
+  form->winId();  // the native window, whose title the desktop shows
+  EXPECT_EQ(form->windowHandle()->title(), form->document().TitleText + u' ' + path);
+  QTest::keyClicks(form->TextEdit, u"x"_s);
+  EXPECT_EQ(form->windowHandle()->title(), form->document().TitleText + u' ' + path + u"(更新)"_s);
 }
 
 }  // namespace
