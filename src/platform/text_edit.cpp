@@ -1,6 +1,7 @@
 #include "platform/text_edit.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QTextBlock>
@@ -125,6 +126,19 @@ void TextEdit::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QPlainTextEdit::keyPressEvent(event);
+}
+
+void TextEdit::inputMethodEvent(QInputMethodEvent* event) {
+  // A composition in progress is only shown in the layout, yet the document reports it as a
+  // change; only text that is committed, replaced or removed changes the document.
+  const int before = document()->characterCount();
+  m_writing = true;
+  m_changedWhileWriting = false;
+  QPlainTextEdit::inputMethodEvent(event);
+  m_writing = false;
+  const bool edited = !event->commitString().isEmpty() || event->replacementLength() != 0 ||
+                      document()->characterCount() != before;
+  if (m_changedWhileWriting && edited) Q_EMIT Change();
 }
 
 void TextEdit::onContentsChange(int, int removed, int added) {

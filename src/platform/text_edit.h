@@ -41,6 +41,7 @@ class TextEdit : public QPlainTextEdit {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void inputMethodEvent(QInputMethodEvent* event) override;
 
  private:
   template <typename Edit>

@@ -1,6 +1,7 @@
 #include "platform/text_edit.h"
 
 #include <QApplication>
+#include <QInputMethodEvent>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -70,6 +71,42 @@ TEST(TextEdit, EmptinessFocusFlagAndBackground) {
             QApplication::palette("QMenu").color(QPalette::Window));
   edit.setBackground(TextEdit::Background::Window);
   EXPECT_EQ(edit.palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base));
+}
+
+TEST(TextEdit, InputMethodRaisesChangeOnlyForCommittedText) {
+  struct Row {
+    const char* what;
+    QList<std::pair<QString, QString>> events;  // (preedit, commit) in order
+    int changes;
+    QString text;
+  };
+  const QString kana = QStringLiteral("わおん");
+  const Row rows[] = {
+      {"preedit then cancel", {{kana, QString()}, {QString(), QString()}}, 0, QStringLiteral("ab")},
+      {"preedit then empty commit",
+       {{kana, QString()}, {QString(), QStringLiteral("")}},
+       0,
+       QStringLiteral("ab")},
+      {"preedit then commit",
+       {{kana, QString()}, {QString(), QStringLiteral("和音")}},
+       1,
+       QStringLiteral("a和音b")},
+  };
+  for (const Row& row : rows) {
+    TextEdit edit;
+    edit.setText(QStringLiteral("ab"));
+    QTextCursor c = edit.textCursor();
+    c.setPosition(1);
+    edit.setTextCursor(c);
+    QSignalSpy changes(&edit, &TextEdit::Change);
+    for (const auto& [preedit, commit] : row.events) {
+      QInputMethodEvent e(preedit, {});
+      if (!commit.isNull()) e.setCommitString(commit);
+      QApplication::sendEvent(&edit, &e);
+    }
+    EXPECT_EQ(changes.count(), row.changes) << row.what;
+    EXPECT_EQ(edit.Text(), row.text) << row.what;
+  }
 }
 
 }  // namespace
