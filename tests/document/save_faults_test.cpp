@@ -12,6 +12,9 @@
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -180,6 +183,23 @@ TEST_F(SaveFaults, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
       if (name != QStringLiteral("score.orv")) QFile::remove(dir.filePath(name));
   }
   RecordProperty("killed_before_the_replace", olds);
+}
+
+// Root reads anything, so the reader runs in a child that has given up root.
+TEST_F(SaveFaults, AFileThatExistsButCannotBeReadIsRefusedNotMissing) {
+  const QString score = path("score.orv");
+  put(score, "old\r\n");
+  ASSERT_TRUE(QFile::setPermissions(score, QFileDevice::Permissions{}));
+  ASSERT_EQ(chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    if (setresgid(65534, 65534, 65534) != 0 || setresuid(65534, 65534, 65534) != 0) _exit(2);
+    const ReadResult read = readDocumentFile(score);
+    _exit(read.status == ReadResult::Status::Refused && read.reason.contains(u"EACCES") ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
 }
 
 }  // namespace
