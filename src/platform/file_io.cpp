@@ -69,43 +69,34 @@ int syncDirectory(const QByteArray& directory) {
 }  // namespace
 
 QString systemErrorText(int errnum) {
-  switch (errnum) {
-    case ENOENT:
-      return withErrorName(QStringLiteral("ファイルまたはフォルダーがありません"), errnum);
-    case ENOTDIR:
-      return withErrorName(QStringLiteral("途中のフォルダーがフォルダーではありません"), errnum);
-    case EACCES:
-    case EPERM:
-      return withErrorName(QStringLiteral("アクセスが許可されていません"), errnum);
-    case ENOSPC:
-      return withErrorName(QStringLiteral("ディスクの空き容量が足りません"), errnum);
-    case EDQUOT:
-      return withErrorName(QStringLiteral("ディスク使用量の上限（クォータ）を超えます"), errnum);
-    case EFBIG:
-      return withErrorName(QStringLiteral("ファイルサイズの上限を超えます"), errnum);
-    case EIO:
-      return withErrorName(QStringLiteral("ディスクの読み書きでエラーが起きました"), errnum);
-    case EROFS:
-      return withErrorName(QStringLiteral("読み取り専用の場所です"), errnum);
-    case EISDIR:
-      return withErrorName(QStringLiteral("フォルダーです"), errnum);
-    case ENAMETOOLONG:
-      return withErrorName(QStringLiteral("名前が長すぎます"), errnum);
-    case ELOOP:
-      return withErrorName(QStringLiteral("シンボリックリンクが多すぎます"), errnum);
-    case EMFILE:
-    case ENFILE:
-      return withErrorName(QStringLiteral("開いているファイルが多すぎます"), errnum);
-    case ENOMEM:
-      return withErrorName(QStringLiteral("メモリが足りません"), errnum);
-    case EBUSY:
-    case ETXTBSY:
-      return withErrorName(QStringLiteral("使用中です"), errnum);
-    default:
-      return withErrorName(
-          QStringLiteral("システムのエラー: ") + QString::fromLocal8Bit(std::strerror(errnum)),
-          errnum);
+  struct Words {
+    int errnum;
+    const char16_t* words;
+  };
+  static constexpr Words kWords[] = {
+      {ENOENT, u"ファイルまたはフォルダーがありません"},
+      {ENOTDIR, u"途中のフォルダーがフォルダーではありません"},
+      {EACCES, u"アクセスが許可されていません"},
+      {EPERM, u"アクセスが許可されていません"},
+      {ENOSPC, u"ディスクの空き容量が足りません"},
+      {EDQUOT, u"ディスク使用量の上限（クォータ）を超えます"},
+      {EFBIG, u"ファイルサイズの上限を超えます"},
+      {EIO, u"ディスクの読み書きでエラーが起きました"},
+      {EROFS, u"読み取り専用の場所です"},
+      {EISDIR, u"フォルダーです"},
+      {ENAMETOOLONG, u"名前が長すぎます"},
+      {ELOOP, u"シンボリックリンクが多すぎます"},
+      {EMFILE, u"開いているファイルが多すぎます"},
+      {ENFILE, u"開いているファイルが多すぎます"},
+      {ENOMEM, u"メモリが足りません"},
+      {EBUSY, u"使用中です"},
+      {ETXTBSY, u"使用中です"},
+  };
+  for (const Words& w : kWords) {
+    if (w.errnum == errnum) return withErrorName(QString::fromUtf16(w.words), errnum);
   }
+  return withErrorName(
+      QStringLiteral("システムのエラー: ") + QString::fromLocal8Bit(std::strerror(errnum)), errnum);
 }
 
 FileRead readRegularFile(const QString& path, qint64 limit) {
