@@ -18,6 +18,7 @@
 #include "platform/control_value.h"
 #include "platform/file_dialog.h"
 #include "platform/ini_reader.h"
+#include "platform/key_repeat.h"
 #include "platform/message_box.h"
 #include "platform/midi_service.h"
 #include "platform/text_edit.h"
@@ -111,6 +112,9 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
 
   connectHandlers();
   qApp->installEventFilter(this);
+  // Key mode strikes a note per press and stops it at the release: a held key must not report
+  // releases of its own while it repeats.
+  platform::useDetectableKeyRepeat();
   Form_Load();
 }
 
