@@ -131,14 +131,16 @@ bool NoteEntry::Form_KeyDown(const QKeyEvent& event) {
   const std::optional<int> found = pcKeyIndex(event.nativeScanCode(), event.key());
   if (!found) return false;
   const int key = *found;
-  // A repeat of the held key: marked by the toolkit, or unmarked where the window system sends
-  // repeated presses alone. It neither strikes nor composes again; striking after another key's
-  // release would send a second note on with a single note off to come.
-  const bool fresh = key != HeldKey && !event.isAutoRepeat();
+  const auto bit = static_cast<std::size_t>(key);
+  // A repeat of a key held down: marked by the toolkit, or unmarked where the window system sends
+  // repeated presses alone. It neither strikes nor composes again, not even after another key's
+  // release or a Shift release has cleared HeldKey: one press, one strike.
+  const bool fresh = key != HeldKey && !event.isAutoRepeat() && !m_down.test(bit);
   if (fresh) {
     m_noteOn(key);
-    m_sounding.set(static_cast<std::size_t>(key));
+    m_sounding.set(bit);
   }
+  m_down.set(bit);
   HeldKey = static_cast<qint16>(key);
   QAbstractButton& onScreen = *m_controls.Opt_Scl[static_cast<std::size_t>(key)];
   if (fresh && onScreen.isChecked()) {
@@ -159,6 +161,7 @@ void NoteEntry::Form_KeyUp(const QKeyEvent& event) {
   if (!found) return;
   m_noteOff(*found);
   m_sounding.reset(static_cast<std::size_t>(*found));
+  if (event.key() != Qt::Key_Shift) m_down.reset(static_cast<std::size_t>(*found));
   HeldKey = -1;
 }
 
@@ -167,6 +170,7 @@ void NoteEntry::ReleaseHeldKey() {
     if (m_sounding.test(key)) m_noteOff(static_cast<int>(key));
   }
   m_sounding.reset();
+  m_down.reset();
   HeldKey = -1;
 }
 

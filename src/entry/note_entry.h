@@ -109,6 +109,9 @@ class NoteEntry {
   std::function<void(int)> m_noteOff;
   // Keyboard key indices whose note a PC key switched on and no release has switched off yet.
   std::bitset<kPcKeyCount> m_sounding;
+  // Keyboard key indices pressed in Key mode and not released since: a press of one of them is
+  // a repeat, however the window system marks it.
+  std::bitset<kPcKeyCount> m_down;
 };
 
 }  // namespace orv::entry

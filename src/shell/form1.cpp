@@ -18,6 +18,7 @@
 #include "platform/control_value.h"
 #include "platform/file_dialog.h"
 #include "platform/ini_reader.h"
+#include "platform/key_repeat.h"
 #include "platform/message_box.h"
 #include "platform/midi_service.h"
 #include "platform/text_edit.h"
@@ -111,6 +112,9 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
 
   connectHandlers();
   qApp->installEventFilter(this);
+  // Key mode strikes a note per press and stops it at the release: a held key must not report
+  // releases of its own while it repeats.
+  platform::useDetectableKeyRepeat();
   Form_Load();
 }
 
@@ -237,15 +241,6 @@ void Form1::createControls() {
   Opt_Scl[25]->setPalette(restPalette);
   Chk_Key = checkBox("Chk_Key", QStringLiteral("Key"), 6900, 1080, 1275, 315);
 
-  const std::array<const char*, 12> pcKeys{"A", "S", "D", "F", "G", "H",
-                                           "J", "K", "L", ";", ":", "]"};
-  for (int i = 0; i < 12; ++i) {
-    auto* l = new QLabel(QString::fromLatin1(pcKeys[i]), inner);
-    l->setObjectName(indexed("Lbl_Kbd", i));
-    place(l, 540 + 360 * i, 1920, 255, 255);
-    l->hide();
-    Lbl_Kbd[i] = l;
-  }
   const std::array<int, 3> octLeft{1620, 4140, 5580};
   for (int i = 0; i < 3; ++i) {
     auto* l = new QLabel(QStringLiteral("o") + QString::number(3 + i), inner);
@@ -253,6 +248,19 @@ void Form1::createControls() {
     place(l, octLeft[i], 1920, 300, 300);
     l->hide();
     Lbl_Oct[i] = l;
+  }
+  // "F" and ":" stand where "o3" and "o4" do. Made after the octave labels and filled with the
+  // window's background, a PC-key label covers the octave label under it while Key mode shows
+  // it, so the key to play reads cleanly; hidden again, it uncovers the octave label.
+  const std::array<const char*, 12> pcKeys{"A", "S", "D", "F", "G", "H",
+                                           "J", "K", "L", ";", ":", "]"};
+  for (int i = 0; i < 12; ++i) {
+    auto* l = new QLabel(QString::fromLatin1(pcKeys[i]), inner);
+    l->setObjectName(indexed("Lbl_Kbd", i));
+    l->setAutoFillBackground(true);
+    place(l, 540 + 360 * i, 1920, 255, 255);
+    l->hide();
+    Lbl_Kbd[i] = l;
   }
 
   TextEdit = new platform::TextEdit(inner);

@@ -156,5 +156,31 @@ TEST_F(Form1Layout, RendersToAPicture) {
       QDir(QStringLiteral(ORV_TEST_OUTPUT_DIR)).filePath(QStringLiteral("form1.png"))));
 }
 
+TEST_F(Form1Layout, PcKeyLabelsCoverTheOctaveLabelsOnlyInKeyMode) {
+  shell::Form1& f = start();
+  f.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  QWidget* inner = f.centralWidget();
+  const std::pair<QLabel*, QLabel*> kPairs[] = {{f.Lbl_Kbd[3], f.Lbl_Oct[0]},
+                                                {f.Lbl_Kbd[10], f.Lbl_Oct[1]}};
+  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
+  for (const auto& [pcKey, octave] : kPairs) {
+    SCOPED_TRACE(pcKey->text().toStdString());
+    const QRect r = pcKey->geometry();
+    EXPECT_EQ(inner->childAt(r.center()), pcKey);
+    // Not a pixel of the octave label shows through the PC-key label.
+    const QImage covered = inner->grab(r).toImage();
+    octave->hide();
+    EXPECT_EQ(inner->grab(r).toImage(), covered);
+    octave->show();
+  }
+  ASSERT_TRUE(f.grab().save(
+      QDir(QStringLiteral(ORV_TEST_OUTPUT_DIR)).filePath(QStringLiteral("form1_key_mode.png"))));
+  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
+  for (const auto& [pcKey, octave] : kPairs) {
+    EXPECT_EQ(inner->childAt(pcKey->geometry().center()), octave);
+  }
+}
+
 }  // namespace
 }  // namespace orv::test
