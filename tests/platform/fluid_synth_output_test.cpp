@@ -1,5 +1,8 @@
 #include "platform/fluid_synth_output.h"
 
+#include <QProcess>
+#include <QThread>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +11,8 @@
 #include <numeric>
 #include <utility>
 #include <vector>
+
+#include "support/null_sink_server.h"
 
 namespace orv::platform {
 namespace {
@@ -123,6 +128,39 @@ TEST_F(BuiltInSynth, AfterIdlingANoteSoundsInFullAndResetSilences) {
   synth.reset();
   const auto rest = after({}, 10);
   EXPECT_LT(rms({rest.begin() + 64, rest.end()}), 1e-5) << "reset";
+}
+
+// What the server says of our stream: "yes" (stopped), "no" (playing), or "" while there is none.
+// Asked until it says `want` or a few seconds have passed.
+std::string corkedBecomes(const std::string& want) {
+  std::string state;
+  for (int i = 0; i < 100; ++i) {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    pactl.waitForFinished();
+    const QString out = QString::fromUtf8(pactl.readAllStandardOutput());
+    const qsizetype at = out.indexOf(QStringLiteral("Corked: "));
+    state = at < 0 ? "" : out.mid(at + 8, out.indexOf(u'\n', at) - at - 8).toStdString();
+    if (state == want) break;
+    QThread::msleep(50);
+  }
+  return state;
+}
+
+TEST(BuiltInSynthOnAServer, ItsStreamStopsInSilenceAndTheNextMessageStartsIt) {
+  const test::NullSinkServer server;
+  ASSERT_TRUE(server.running());
+  FluidSynthOutput synth;
+  ASSERT_EQ(synth.open().value_or(QString()).toStdString(), "");
+  EXPECT_EQ(corkedBecomes("yes"), "yes") << "opened";
+  synth.send(0x793C90);
+  EXPECT_EQ(corkedBecomes("no"), "no") << "note on";
+  synth.reset();
+  EXPECT_EQ(corkedBecomes("yes"), "yes") << "reset";
+  synth.send(0x7FC0);
+  EXPECT_EQ(corkedBecomes("no"), "no") << "program change";
+  synth.close();
+  EXPECT_EQ(corkedBecomes(""), "") << "closed";
 }
 
 }  // namespace
