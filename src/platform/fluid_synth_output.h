@@ -13,9 +13,10 @@ namespace orv::platform {
 // The built-in General MIDI synthesizer: FluidSynth with a system SoundFont. The SoundFont is
 // loaded at the first open and kept until the object goes; closing only stops the audio.
 //
-// Silence costs nothing: once no voice has sounded for kIdleMs, the output idles (the sound
-// server's stream is corked, render() answers false) and the synthesizer renders nothing until
-// the next message wakes it. Idling starts only after every release tail has played out.
+// On the sound server and offline, silence costs nothing: once no voice has sounded for kIdleMs,
+// the output idles (the stream is corked, render() answers false) and the synthesizer renders
+// nothing until the next message wakes it. Idling starts only after every release tail has played
+// out. A FluidSynth driver, the fallback without a server, renders all the time.
 class FluidSynthOutput {
  public:
   enum class Audio {
