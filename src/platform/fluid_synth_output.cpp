@@ -4,7 +4,9 @@
 #include <QFileInfo>
 
 #include <fluidsynth.h>
+#include <pulse/pulseaudio.h>
 
+#include <algorithm>
 #include <mutex>
 #include <string>
 
@@ -61,6 +63,195 @@ QString withDetail(const QString& cause, const QString& detail) {
   return detail.isEmpty() ? cause : cause + u'\n' + detail;
 }
 
+// One short message (status in the low byte, then the two data bytes) to the synthesizer.
+void play(fluid_synth_t* s, std::uint32_t message) {
+  const int status = static_cast<int>(message & 0xFF);
+  const int channel = status & 0x0F;
+  const int data1 = static_cast<int>((message >> 8) & 0x7F);
+  const int data2 = static_cast<int>((message >> 16) & 0x7F);
+  switch (status & 0xF0) {
+    case 0x80:
+      fluid_synth_noteoff(s, channel, data1);
+      break;
+    case 0x90:
+      if (data2 == 0) {
+        fluid_synth_noteoff(s, channel, data1);
+      } else {
+        fluid_synth_noteon(s, channel, data1, data2);
+      }
+      break;
+    case 0xA0:
+      fluid_synth_key_pressure(s, channel, data1, data2);
+      break;
+    case 0xB0:
+      fluid_synth_cc(s, channel, data1, data2);
+      break;
+    case 0xC0:
+      fluid_synth_program_change(s, channel, data1);
+      break;
+    case 0xD0:
+      fluid_synth_channel_pressure(s, channel, data1);
+      break;
+    case 0xE0:
+      fluid_synth_pitch_bend(s, channel, data1 | (data2 << 7));
+      break;
+    default:
+      break;
+  }
+}
+
+// A playback stream on the sound server that asks for audio while it runs and stops (corks) when
+// told there is nothing left to play; a corked stream wakes no thread at all. Its callbacks run on
+// the server connection's own thread, holding that thread's lock.
+class ServerStream {
+ public:
+  // Fills `count` interleaved stereo frames; answers false when nothing will sound until woken.
+  using Render = std::function<bool(float* frames, int count)>;
+
+  ServerStream() = default;
+  ~ServerStream() { stop(); }
+  ServerStream(const ServerStream&) = delete;
+  ServerStream& operator=(const ServerStream&) = delete;
+
+  // Connects and starts corked. On failure answers the server library's words.
+  std::optional<QString> start(Render render, int rate, int periodFrames, int periods) {
+    m_render = std::move(render);
+    m_loop = pa_threaded_mainloop_new();
+    if (m_loop == nullptr || pa_threaded_mainloop_start(m_loop) < 0) {
+      return QStringLiteral("PulseAudio: ") + QString::fromUtf8(pa_strerror(PA_ERR_INTERNAL));
+    }
+    pa_threaded_mainloop_lock(m_loop);
+    std::optional<QString> error = connect(rate, periodFrames, periods);
+    pa_threaded_mainloop_unlock(m_loop);
+    return error;
+  }
+
+  // Runs `deliver` while no block is being rendered, then restarts the stream if it had stopped.
+  // Holding the lock closes the gap in which a block rendered just before the message could stop
+  // the stream after the message was delivered.
+  void wake(const std::function<void()>& deliver) {
+    pa_threaded_mainloop_lock(m_loop);
+    deliver();
+    if (m_corked) {
+      m_corked = false;
+      cork(0);
+    }
+    pa_threaded_mainloop_unlock(m_loop);
+  }
+
+ private:
+  static constexpr std::size_t kFrameBytes = 2 * sizeof(float);
+
+  std::optional<QString> connect(int rate, int periodFrames, int periods) {
+    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "OrvEditor");
+    if (m_context == nullptr) {
+      return QStringLiteral("PulseAudio: ") + QString::fromUtf8(pa_strerror(PA_ERR_INTERNAL));
+    }
+    pa_context_set_state_callback(m_context, onContextState, this);
+    if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0) {
+      pa_context_state_t state;
+      while ((state = pa_context_get_state(m_context)) != PA_CONTEXT_READY &&
+             PA_CONTEXT_IS_GOOD(state)) {
+        pa_threaded_mainloop_wait(m_loop);
+      }
+    }
+    if (pa_context_get_state(m_context) != PA_CONTEXT_READY) return contextError();
+
+    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 2};
+    m_stream = pa_stream_new(m_context, "内蔵シンセサイザー", &spec, nullptr);
+    if (m_stream == nullptr) return contextError();
+    pa_stream_set_state_callback(m_stream, onStreamState, this);
+    pa_stream_set_write_callback(m_stream, onWrite, this);
+    const auto bytes = [](int frames) { return static_cast<std::uint32_t>(frames * kFrameBytes); };
+    const pa_buffer_attr attr{static_cast<std::uint32_t>(-1), bytes(periodFrames * periods),
+                              static_cast<std::uint32_t>(-1), bytes(periodFrames),
+                              static_cast<std::uint32_t>(-1)};
+    m_corked = true;
+    const auto flags =
+        static_cast<pa_stream_flags_t>(PA_STREAM_ADJUST_LATENCY | PA_STREAM_START_CORKED);
+    if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) >= 0) {
+      pa_stream_state_t state;
+      while ((state = pa_stream_get_state(m_stream)) != PA_STREAM_READY &&
+             PA_STREAM_IS_GOOD(state)) {
+        pa_threaded_mainloop_wait(m_loop);
+      }
+    }
+    if (pa_stream_get_state(m_stream) != PA_STREAM_READY) return contextError();
+    return std::nullopt;
+  }
+
+  QString contextError() const {
+    return QStringLiteral("PulseAudio: ") +
+           QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+  }
+
+  void stop() {
+    if (m_loop == nullptr) return;
+    pa_threaded_mainloop_lock(m_loop);
+    if (m_stream != nullptr) {
+      pa_stream_set_write_callback(m_stream, nullptr, nullptr);
+      pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+      pa_stream_disconnect(m_stream);
+      pa_stream_unref(m_stream);
+      m_stream = nullptr;
+    }
+    if (m_context != nullptr) {
+      pa_context_set_state_callback(m_context, nullptr, nullptr);
+      pa_context_disconnect(m_context);
+      pa_context_unref(m_context);
+      m_context = nullptr;
+    }
+    pa_threaded_mainloop_unlock(m_loop);
+    pa_threaded_mainloop_stop(m_loop);
+    pa_threaded_mainloop_free(m_loop);
+    m_loop = nullptr;
+  }
+
+  void cork(int corked) {
+    if (pa_operation* op = pa_stream_cork(m_stream, corked, nullptr, nullptr)) {
+      pa_operation_unref(op);
+    }
+  }
+
+  static void onContextState(pa_context*, void* self) {
+    pa_threaded_mainloop_signal(static_cast<ServerStream*>(self)->m_loop, 0);
+  }
+
+  static void onStreamState(pa_stream*, void* self) {
+    pa_threaded_mainloop_signal(static_cast<ServerStream*>(self)->m_loop, 0);
+  }
+
+  // Rendered straight into the server library's buffer. The stream stops only after a block of
+  // silence, so the sound already queued ends quietly and no click is left for the next start.
+  static void onWrite(pa_stream* stream, std::size_t bytes, void* data) {
+    auto* self = static_cast<ServerStream*>(data);
+    bool sounding = true;
+    while (bytes >= kFrameBytes) {
+      void* buffer = nullptr;
+      std::size_t size = bytes;
+      if (pa_stream_begin_write(stream, &buffer, &size) < 0 || buffer == nullptr) return;
+      size = std::min(size, bytes) / kFrameBytes * kFrameBytes;
+      if (size == 0) {
+        pa_stream_cancel_write(stream);
+        return;
+      }
+      sounding = self->m_render(static_cast<float*>(buffer), static_cast<int>(size / kFrameBytes));
+      pa_stream_write(stream, buffer, size, nullptr, 0, PA_SEEK_RELATIVE);
+      bytes -= size;
+    }
+    if (!sounding && !self->m_corked) {
+      self->m_corked = true;
+      self->cork(1);
+    }
+  }
+
+  Render m_render;
+  pa_threaded_mainloop* m_loop = nullptr;
+  pa_context* m_context = nullptr;
+  pa_stream* m_stream = nullptr;
+  bool m_corked = false;  // guarded by the loop's lock
+};
+
 }  // namespace
 
 struct FluidSynthOutput::Impl {
@@ -69,10 +260,19 @@ struct FluidSynthOutput::Impl {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   fluid_audio_driver_t* driver = nullptr;
+  std::unique_ptr<ServerStream> stream;
   bool open = false;
+  // Frames rendered since a voice last sounded, and (offline) whether the output idles. With a
+  // stream both are touched only under its lock.
+  int quietFrames = 0;
+  bool idle = false;
 
   std::optional<QString> loadSoundFont();
-  std::optional<QString> startAudio();
+  std::optional<QString> startServerStream();
+  std::optional<QString> startAudio(const QString& serverError);
+  // Answers whether the output must go on: false once kIdleMs of silence have been rendered.
+  bool renderBlock(float* left, float* right, int step, int frames);
+  void deliver(const std::function<void()>& message);
 };
 
 FluidSynthOutput::Config FluidSynthOutput::defaultConfig() {
@@ -85,7 +285,8 @@ FluidSynthOutput::Config FluidSynthOutput::defaultConfig() {
                  QStringLiteral("/usr/share/soundfonts/FluidR3_GM.sf2"),
                  QStringLiteral("/usr/share/soundfonts/GeneralUser.sf2")},
                 {QStringLiteral("pulseaudio"), QStringLiteral("alsa"), QStringLiteral("jack")},
-                Audio::Driver};
+                Audio::Server,
+                {}};
 }
 
 FluidSynthOutput::FluidSynthOutput(Config config) : m_impl(std::make_unique<Impl>()) {
@@ -107,6 +308,7 @@ FluidSynthOutput::FluidSynthOutput(Config config) : m_impl(std::make_unique<Impl
 
 FluidSynthOutput::~FluidSynthOutput() {
   const LogCapture capture(m_impl->log);
+  m_impl->stream.reset();
   if (m_impl->driver != nullptr) delete_fluid_audio_driver(m_impl->driver);
   if (m_impl->synth != nullptr) delete_fluid_synth(m_impl->synth);
   if (m_impl->settings != nullptr) delete_fluid_settings(m_impl->settings);
@@ -145,24 +347,73 @@ std::optional<QString> FluidSynthOutput::Impl::loadSoundFont() {
   return std::nullopt;
 }
 
-std::optional<QString> FluidSynthOutput::Impl::startAudio() {
+std::optional<QString> FluidSynthOutput::Impl::startServerStream() {
+  stream = std::make_unique<ServerStream>();
+  const auto render = [this](float* frames, int count) {
+    const bool sounding = renderBlock(frames, frames + 1, 2, count);
+    if (config.onBlock) config.onBlock(frames, count);
+    return sounding;
+  };
+  if (auto error = stream->start(render, kSampleRate, kPeriodFrames, kPeriods)) {
+    stream.reset();
+    return error;
+  }
+  return std::nullopt;
+}
+
+std::optional<QString> FluidSynthOutput::Impl::startAudio(const QString& serverError) {
   const LogCapture capture(log);
   for (const QString& name : config.audioDrivers) {
     fluid_settings_setstr(settings, "audio.driver", name.toUtf8().constData());
     driver = new_fluid_audio_driver(settings, synth);
     if (driver != nullptr) return std::nullopt;
   }
+  QString detail = serverError;
+  if (!detail.isEmpty() && !capture.text().isEmpty()) detail += QStringLiteral(" / ");
+  detail += capture.text();
   return withDetail(
       QStringLiteral("内蔵シンセサイザーの音を出せません。使える音声出力(%1)がありません。")
           .arg(config.audioDrivers.join(QStringLiteral(", "))),
-      capture.text());
+      detail);
+}
+
+bool FluidSynthOutput::Impl::renderBlock(float* left, float* right, int step, int frames) {
+  constexpr int kIdleFrames = kSampleRate / 1000 * kIdleMs;
+  // A voice counts until its release has died away; without reverb or chorus nothing sounds after.
+  // A block counts as quiet only if no voice sounded at either end of it.
+  const bool soundedBefore = fluid_synth_get_active_voice_count(synth) > 0;
+  fluid_synth_write_float(synth, frames, left, 0, step, right, 0, step);
+  if (soundedBefore || fluid_synth_get_active_voice_count(synth) > 0) {
+    quietFrames = 0;
+  } else {
+    quietFrames = std::min(quietFrames + frames, kIdleFrames);
+  }
+  return quietFrames < kIdleFrames;
+}
+
+void FluidSynthOutput::Impl::deliver(const std::function<void()>& message) {
+  const auto wake = [&] {
+    quietFrames = 0;
+    idle = false;
+    message();
+  };
+  if (stream != nullptr) {
+    stream->wake(wake);
+  } else {
+    wake();
+  }
 }
 
 std::optional<QString> FluidSynthOutput::open() {
   if (m_impl->open) return std::nullopt;
   if (auto error = m_impl->loadSoundFont()) return error;
-  if (m_impl->config.audio == Audio::Driver) {
-    if (auto error = m_impl->startAudio()) return error;
+  if (m_impl->config.audio != Audio::Offline) {
+    // Without a sound server, a FluidSynth driver that renders all the time.
+    std::optional<QString> serverError;
+    if (m_impl->config.audio == Audio::Server) serverError = m_impl->startServerStream();
+    if (m_impl->config.audio == Audio::Driver || serverError) {
+      if (auto error = m_impl->startAudio(serverError.value_or(QString()))) return error;
+    }
   }
   m_impl->open = true;
   return std::nullopt;
@@ -170,40 +421,7 @@ std::optional<QString> FluidSynthOutput::open() {
 
 void FluidSynthOutput::send(std::uint32_t message) {
   if (!m_impl->open) return;
-  fluid_synth_t* s = m_impl->synth;
-  const int status = static_cast<int>(message & 0xFF);
-  const int channel = status & 0x0F;
-  const int data1 = static_cast<int>((message >> 8) & 0x7F);
-  const int data2 = static_cast<int>((message >> 16) & 0x7F);
-  switch (status & 0xF0) {
-    case 0x80:
-      fluid_synth_noteoff(s, channel, data1);
-      break;
-    case 0x90:
-      if (data2 == 0) {
-        fluid_synth_noteoff(s, channel, data1);
-      } else {
-        fluid_synth_noteon(s, channel, data1, data2);
-      }
-      break;
-    case 0xA0:
-      fluid_synth_key_pressure(s, channel, data1, data2);
-      break;
-    case 0xB0:
-      fluid_synth_cc(s, channel, data1, data2);
-      break;
-    case 0xC0:
-      fluid_synth_program_change(s, channel, data1);
-      break;
-    case 0xD0:
-      fluid_synth_channel_pressure(s, channel, data1);
-      break;
-    case 0xE0:
-      fluid_synth_pitch_bend(s, channel, data1 | (data2 << 7));
-      break;
-    default:
-      break;
-  }
+  m_impl->deliver([synth = m_impl->synth, message] { play(synth, message); });
 }
 
 void FluidSynthOutput::reset() {
@@ -214,12 +432,15 @@ void FluidSynthOutput::reset() {
 void FluidSynthOutput::close() {
   if (!m_impl->open) return;
   const LogCapture capture(m_impl->log);
+  m_impl->stream.reset();
   if (m_impl->driver != nullptr) {
     delete_fluid_audio_driver(m_impl->driver);
     m_impl->driver = nullptr;
   }
   // The synthesizer outlives the audio: anything left sounding would come back at the next open.
   fluid_synth_all_sounds_off(m_impl->synth, -1);
+  m_impl->quietFrames = 0;
+  m_impl->idle = false;
   m_impl->open = false;
 }
 
@@ -239,9 +460,15 @@ double FluidSynthOutput::bufferLatencyMs() const {
   return 1000.0 * period * periods / rate;
 }
 
-void FluidSynthOutput::render(float* left, float* right, int frames) {
-  if (!m_impl->open || m_impl->config.audio != Audio::Offline) return;
-  fluid_synth_write_float(m_impl->synth, frames, left, 0, 1, right, 0, 1);
+bool FluidSynthOutput::render(float* left, float* right, int frames) {
+  if (!m_impl->open || m_impl->config.audio != Audio::Offline) return false;
+  if (m_impl->idle) {
+    std::fill_n(left, frames, 0.0F);
+    std::fill_n(right, frames, 0.0F);
+    return false;
+  }
+  m_impl->idle = !m_impl->renderBlock(left, right, 1, frames);
+  return true;
 }
 
 }  // namespace orv::platform

@@ -4,25 +4,35 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 
 namespace orv::platform {
 
-// The built-in General MIDI synthesizer: FluidSynth with a system SoundFont, played through the
-// first audio driver that opens. The SoundFont is loaded at the first open and kept until the
-// object goes; closing only stops the audio.
+// The built-in General MIDI synthesizer: FluidSynth with a system SoundFont. The SoundFont is
+// loaded at the first open and kept until the object goes; closing only stops the audio.
+//
+// On the sound server and offline, silence costs nothing: once no voice has sounded for kIdleMs,
+// the output idles (the stream is corked, render() answers false) and the synthesizer renders
+// nothing until the next message wakes it. Idling starts only after every release tail has played
+// out. A FluidSynth driver, the fallback without a server, renders all the time.
 class FluidSynthOutput {
  public:
   enum class Audio {
-    Driver,   // plays through an audio driver
-    Offline,  // no driver: the owner pulls samples with render()
+    Server,   // a stream of our own on the sound server (PulseAudio, or PipeWire's PulseAudio
+              // service) that idles with the synthesizer; without a server, as Driver
+    Driver,   // the first FluidSynth audio driver that opens; renders all the time
+    Offline,  // no audio: the owner pulls samples with render()
   };
 
   struct Config {
     QStringList soundFonts;    // tried in order; the first real SoundFont is used
     QStringList audioDrivers;  // FluidSynth driver names, tried in order
-    Audio audio = Audio::Driver;
+    Audio audio = Audio::Server;
+    // Server only, for measurements: called on the stream's thread with each block of
+    // interleaved stereo frames as it leaves the synthesizer.
+    std::function<void(const float* frames, int count)> onBlock;
   };
   // The system's usual General MIDI SoundFonts and the desktop's sound servers.
   static Config defaultConfig();
@@ -30,6 +40,7 @@ class FluidSynthOutput {
   static constexpr int kSampleRate = 48000;
   static constexpr int kPeriodFrames = 128;
   static constexpr int kPeriods = 2;
+  static constexpr int kIdleMs = 1000;
 
   explicit FluidSynthOutput(Config config = defaultConfig());
   ~FluidSynthOutput();
@@ -45,8 +56,9 @@ class FluidSynthOutput {
 
   // Audio the driver holds ahead of the listener, as the settings ask for it, in milliseconds.
   double bufferLatencyMs() const;
-  // Offline only: renders `frames` stereo frames into the two buffers. Does nothing while closed.
-  void render(float* left, float* right, int frames);
+  // Offline only: renders `frames` stereo frames into the two buffers and answers true, or, while
+  // the output idles, gives silence and answers false. Does nothing while closed.
+  bool render(float* left, float* right, int frames);
 
  private:
   struct Impl;

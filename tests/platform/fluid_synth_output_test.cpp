@@ -1,15 +1,25 @@
 #include "platform/fluid_synth_output.h"
 
+#include <QProcess>
+#include <QThread>
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <numbers>
 #include <numeric>
 #include <utility>
 #include <vector>
 
+#include "support/null_sink_server.h"
+
 namespace orv::platform {
 namespace {
+
+const FluidSynthOutput::Config kOffline{
+    FluidSynthOutput::defaultConfig().soundFonts, {}, FluidSynthOutput::Audio::Offline, {}};
+constexpr int kBlock = FluidSynthOutput::kSampleRate / 100;
 
 double rms(const std::vector<float>& x) {
   return std::sqrt(std::inner_product(x.begin(), x.end(), x.begin(), 0.0) / x.size());
@@ -33,8 +43,19 @@ class BuiltInSynth : public ::testing::Test {
     synth.render(left.data(), right.data(), static_cast<int>(left.size()));
     return left;
   }
-  FluidSynthOutput synth{
-      {FluidSynthOutput::defaultConfig().soundFonts, {}, FluidSynthOutput::Audio::Offline}};
+  // Pulls 10 ms blocks, as a sound server would, until the output idles or `limitMs` have passed.
+  std::vector<float> untilIdle(int limitMs) {
+    std::vector<float> left, right(kBlock);
+    for (int ms = 0; ms < limitMs; ms += 10) {
+      left.resize(left.size() + kBlock);
+      if (!synth.render(left.data() + left.size() - kBlock, right.data(), kBlock)) {
+        left.resize(left.size() - kBlock);
+        break;
+      }
+    }
+    return left;
+  }
+  FluidSynthOutput synth{kOffline};
 };
 
 TEST_F(BuiltInSynth, KeysSoundAtTheirPitch) {
@@ -69,6 +90,77 @@ TEST_F(BuiltInSynth, ProgramChangeChangesTheSound) {
   const double piano = powerAt(after({0x793C90}, 500), 261.63);
   synth.reset();
   EXPECT_LT(powerAt(after({0x7FC0, 0x793C90}, 500), 261.63), 0.2 * piano);
+}
+
+TEST_F(BuiltInSynth, IdlesOnlyOnceEveryReleaseHasDiedAway) {
+  constexpr int kIdleFrames = FluidSynthOutput::kSampleRate / 1000 * FluidSynthOutput::kIdleMs;
+  synth.send(0x793C90);
+  EXPECT_EQ(untilIdle(2 * FluidSynthOutput::kIdleMs).size(), 2u * kIdleFrames) << "key held";
+  synth.send(0x103C80);
+  const auto tail = untilIdle(10000);
+  const auto last = std::find_if(tail.rbegin(), tail.rend(), [](float v) { return v != 0; });
+  const auto silent = last - tail.rbegin();
+  // The voice ran to its end: it faded out before the output stopped, a full idle time later.
+  EXPECT_GT(tail.size(), silent + kBlock);
+  EXPECT_NEAR(silent, kIdleFrames, 2 * kBlock);
+  EXPECT_LT(std::abs(*last), 1e-3) << "cut at " << tail.size() - silent << " of " << tail.size();
+  std::vector<float> left(kBlock, 1), right(kBlock, 1);
+  EXPECT_FALSE(synth.render(left.data(), right.data(), kBlock));
+  EXPECT_EQ(rms(left) + rms(right), 0);
+}
+
+TEST_F(BuiltInSynth, AfterIdlingANoteSoundsInFullAndResetSilences) {
+  synth.send(0x793C90);
+  synth.reset();
+  untilIdle(10000);
+  // The first note of a fresh synthesizer, attack and all. The synthesizer starts a note at its
+  // next 64-frame step, so the sound may begin a little later in the block.
+  FluidSynthOutput fresh(kOffline);
+  ASSERT_FALSE(fresh.open());
+  fresh.send(0x793C90);
+  std::vector<float> expected(kBlock * 5), right(expected.size());
+  fresh.render(expected.data(), right.data(), static_cast<int>(expected.size()));
+  const auto sound = after({0x793C90}, 60);
+  const auto start = std::find_if(sound.begin(), sound.end(), [](float v) { return v != 0; });
+  ASSERT_LT(start - sound.begin(), 64);
+  EXPECT_TRUE(std::equal(expected.begin() + 1, expected.end(), start));
+  // Reset silences from the next step on.
+  synth.reset();
+  const auto rest = after({}, 10);
+  EXPECT_LT(rms({rest.begin() + 64, rest.end()}), 1e-5) << "reset";
+}
+
+// What the server says of our stream: "yes" (stopped), "no" (playing), or "" while there is none.
+// Asked until it says `want` or a few seconds have passed.
+std::string corkedBecomes(const std::string& want) {
+  std::string state;
+  for (int i = 0; i < 100; ++i) {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    pactl.waitForFinished();
+    const QString out = QString::fromUtf8(pactl.readAllStandardOutput());
+    const qsizetype at = out.indexOf(QStringLiteral("Corked: "));
+    state = at < 0 ? "" : out.mid(at + 8, out.indexOf(u'\n', at) - at - 8).toStdString();
+    if (state == want) break;
+    QThread::msleep(50);
+  }
+  return state;
+}
+
+TEST(BuiltInSynthOnAServer, ItsStreamStopsInSilenceAndTheNextMessageStartsIt) {
+  const test::NullSinkServer server;
+  ASSERT_TRUE(server.running());
+  FluidSynthOutput synth;
+  ASSERT_EQ(synth.open().value_or(QString()).toStdString(), "");
+  EXPECT_EQ(corkedBecomes("yes"), "yes") << "opened";
+  synth.send(0x793C90);
+  EXPECT_EQ(corkedBecomes("no"), "no") << "note on";
+  synth.reset();
+  EXPECT_EQ(corkedBecomes("yes"), "yes") << "reset";
+  synth.send(0x7FC0);
+  EXPECT_EQ(corkedBecomes("no"), "no") << "program change";
+  synth.close();
+  EXPECT_EQ(corkedBecomes(""), "") << "closed";
 }
 
 }  // namespace
