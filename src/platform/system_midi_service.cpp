@@ -41,6 +41,10 @@ bool SystemMidiService::isOpen() const {
   return m_synth->isOpen() || m_ports->isOpen();
 }
 
+std::optional<QString> SystemMidiService::takeLostOutputError() {
+  return m_ports->takeLostOutputError();
+}
+
 double SystemMidiService::synthBufferLatencyMs() const {
   return m_synth->bufferLatencyMs();
 }
