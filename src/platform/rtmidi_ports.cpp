@@ -82,6 +82,21 @@ QString notFoundText(const QString& name) {
   return QStringLiteral("MIDI出力ポート「%1」が見つかりません。接続を確かめてください。").arg(name);
 }
 
+// Full names ("client:port") of a running JACK server's ports that take MIDI in, in the server's
+// order; none, at once, where no server runs. The client only asks, so it is never activated.
+std::vector<std::string> jackMidiInputs() {
+  std::vector<std::string> names;
+  jack_client_t* client = jack_client_open(kWatchClientName, JackNoStartServer, nullptr);
+  if (client == nullptr) return names;
+  if (const char** ports =
+          jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput)) {
+    for (const char** port = ports; *port != nullptr; ++port) names.emplace_back(*port);
+    jack_free(ports);
+  }
+  jack_client_close(client);
+  return names;
+}
+
 // A JACK client that never starts a server. JACK's own thread tells it when the server ends or
 // any port comes or goes; the flags are read on ours.
 class JackWatch {
@@ -107,16 +122,6 @@ class JackWatch {
   ~JackWatch() { jack_client_close(m_client); }
   JackWatch(const JackWatch&) = delete;
   JackWatch& operator=(const JackWatch&) = delete;
-
-  // Full names ("client:port") of the ports that take MIDI in, in the server's order.
-  std::vector<std::string> midiInputs() const {
-    std::vector<std::string> names;
-    const char** ports = jack_get_ports(m_client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
-    if (ports == nullptr) return names;
-    for (const char** port = ports; *port != nullptr; ++port) names.emplace_back(*port);
-    jack_free(ports);
-    return names;
-  }
 
   // False once the server has ended or the port named `name` has gone. Asks the server only
   // after some port came or went.
@@ -249,10 +254,7 @@ RtMidiPorts::RtMidiPorts() : m_impl(std::make_unique<Impl>()) {
     }
   }
   d.alsaCount = static_cast<int>(d.names.size());
-  if (const std::unique_ptr<JackWatch> lister = JackWatch::connect()) {
-    for (const std::string& name : lister->midiInputs())
-      d.names.append(QString::fromStdString(name));
-  }
+  for (const std::string& name : jackMidiInputs()) d.names.append(QString::fromStdString(name));
 }
 
 RtMidiPorts::~RtMidiPorts() {
