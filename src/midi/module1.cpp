@@ -28,10 +28,10 @@ void Module1::ResetMidiOut() {
   m_service.reset();
 }
 void Module1::NoteOn(int key) {
-  m_service.send(noteOnMessage(key + BaseNote));
+  SendShortMessage(noteOnMessage(key + BaseNote));
 }
 void Module1::NoteOff(int key) {
-  m_service.send(noteOffMessage(key + BaseNote));
+  SendShortMessage(noteOffMessage(key + BaseNote));
 }
 void Module1::NoteOn(const QString& key) {
   NoteOn(key.toInt());
@@ -39,8 +39,11 @@ void Module1::NoteOn(const QString& key) {
 void Module1::NoteOff(const QString& key) {
   NoteOff(key.toInt());
 }
+// A port that vanished while open is the one send result the user hears about: otherwise the keys
+// would go silent without a word.
 void Module1::SendShortMessage(std::uint32_t message) {
   m_service.send(message);
+  if (const auto error = m_service.takeLostOutputError()) m_messages.show(*error);
 }
 
 }  // namespace orv::midi

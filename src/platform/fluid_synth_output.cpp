@@ -7,6 +7,7 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <mutex>
 #include <string>
 
@@ -291,6 +292,9 @@ FluidSynthOutput::Config FluidSynthOutput::defaultConfig() {
 
 FluidSynthOutput::FluidSynthOutput(Config config) : m_impl(std::make_unique<Impl>()) {
   m_impl->config = std::move(config);
+  // FluidSynth's JACK driver lets libjack start a server when none runs: seconds of waiting and
+  // a page of messages on a machine without one. libjack reads this for every client it opens.
+  setenv("JACK_NO_START_SERVER", "1", 1);
   setLogFunction(discardLog, nullptr);
   fluid_settings_t* s = new_fluid_settings();
   m_impl->settings = s;

@@ -26,6 +26,9 @@ class MidiService {
   virtual void reset() = 0;
   virtual void close() = 0;
   virtual bool isOpen() const = 0;
+  // An open output whose port or server went away closes by itself at the next send or reset;
+  // this gives that error text once, then nothing until it happens again.
+  virtual std::optional<QString> takeLostOutputError() { return std::nullopt; }
 };
 
 }  // namespace orv::platform

@@ -2,10 +2,13 @@
 
 #include <RtMidi.h>
 #include <alsa/asoundlib.h>
+#include <jack/jack.h>
 
+#include <atomic>
 #include <exception>
 #include <iostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/midi_bytes.h"
@@ -15,10 +18,15 @@ namespace orv::platform {
 namespace {
 
 const char kClientName[] = "OrvEditor";
+// RtMidi keeps its JACK client to itself; this second client of ours lists the ports and hears
+// of the server's end and of ports going away.
+const char kWatchClientName[] = "OrvEditor-watch";
 
 // libasound prints every failure on stderr (a machine without sound devices gets a page of them
 // at each start); the program reports what matters in its own words instead.
 void discardAlsaError(const char*, int, const char*, int, const char*, ...) {}
+// libjack does the same for a server that is not running or has just stopped.
+void discardJackMessage(const char*) {}
 
 void keepError(RtMidiError::Type type, const std::string& text, void* data) {
   if (type == RtMidiError::WARNING || type == RtMidiError::DEBUG_WARNING) return;
@@ -38,13 +46,14 @@ class MutedCerr {
   std::streambuf* m_saved;
 };
 
-// The ALSA sequencer only: RtMidi's JACK client crashes on port calls when no JACK server runs.
-std::unique_ptr<RtMidiOut> makeOutput(std::string& error) {
+// RtMidi's JACK output is made only once a JackWatch has found a server: its port calls crash
+// when it has no client.
+std::unique_ptr<RtMidiOut> makeOutput(RtMidi::Api api, std::string& error) {
   try {
     std::unique_ptr<RtMidiOut> out;
     {
       const MutedCerr muted;
-      out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kClientName);
+      out = std::make_unique<RtMidiOut>(api, kClientName);
     }
     out->setErrorCallback(keepError, &error);
     return out;
@@ -56,29 +65,196 @@ std::unique_ptr<RtMidiOut> makeOutput(std::string& error) {
   return nullptr;
 }
 
+// The place of the port named `wanted` in `out`'s current list, preferring `listed` where several
+// share the name; -1 when it is gone.
+int findPort(RtMidiOut& out, const std::string& wanted, int listed) {
+  const unsigned int count = out.getPortCount();
+  int found = -1;
+  for (unsigned int i = 0; i < count; ++i) {
+    if (out.getPortName(i) != wanted) continue;
+    found = static_cast<int>(i);
+    if (found == listed) break;
+  }
+  return found;
+}
+
+QString notFoundText(const QString& name) {
+  return QStringLiteral("MIDI出力ポート「%1」が見つかりません。接続を確かめてください。").arg(name);
+}
+
+// Full names ("client:port") of a running JACK server's ports that take MIDI in, in the server's
+// order; none, at once, where no server runs. The client only asks, so it is never activated.
+std::vector<std::string> jackMidiInputs() {
+  std::vector<std::string> names;
+  jack_client_t* client = jack_client_open(kWatchClientName, JackNoStartServer, nullptr);
+  if (client == nullptr) return names;
+  if (const char** ports =
+          jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput)) {
+    for (const char** port = ports; *port != nullptr; ++port) names.emplace_back(*port);
+    jack_free(ports);
+  }
+  jack_client_close(client);
+  return names;
+}
+
+// A JACK client that never starts a server. JACK's own thread tells it when the server ends or
+// any port comes or goes; the flags are read on ours.
+class JackWatch {
+ public:
+  // Null where no JACK server runs.
+  static std::unique_ptr<JackWatch> connect() {
+    jack_client_t* client = jack_client_open(kWatchClientName, JackNoStartServer, nullptr);
+    if (client == nullptr) return nullptr;
+    std::unique_ptr<JackWatch> watch(new JackWatch(client));
+    jack_on_shutdown(
+        client, [](void* self) { static_cast<JackWatch*>(self)->m_serverGone = true; },
+        watch.get());
+    jack_set_port_registration_callback(
+        client,
+        [](jack_port_id_t, int, void* self) {
+          static_cast<JackWatch*>(self)->m_portsChanged = true;
+        },
+        watch.get());
+    jack_activate(client);
+    return watch;
+  }
+
+  ~JackWatch() { jack_client_close(m_client); }
+  JackWatch(const JackWatch&) = delete;
+  JackWatch& operator=(const JackWatch&) = delete;
+
+  // False once the server has ended or the port named `name` has gone. Asks the server only
+  // after some port came or went.
+  bool stillHas(const std::string& name) {
+    if (m_serverGone) return false;
+    if (!m_portsChanged.exchange(false)) return true;
+    return jack_port_by_name(m_client, name.c_str()) != nullptr;
+  }
+
+ private:
+  explicit JackWatch(jack_client_t* client) : m_client(client) {}
+
+  jack_client_t* m_client;
+  std::atomic<bool> m_serverGone{false};
+  std::atomic<bool> m_portsChanged{false};
+};
+
 }  // namespace
 
 struct RtMidiPorts::Impl {
-  QStringList names;
+  QStringList names;  // the ALSA sequencer's ports, then the JACK server's
+  int alsaCount = 0;
   std::string error;  // the last error RtMidi reported
-  std::unique_ptr<RtMidiOut> out;
+  std::unique_ptr<RtMidiOut> alsa;
+  // While a JACK port is open: the output connected to it and the watch on its server.
+  std::unique_ptr<RtMidiOut> jack;
+  std::unique_ptr<JackWatch> watch;
+  std::string jackPort;
+  RtMidiOut* out = nullptr;  // the open output, or null
+  QString openName;
   SoundingNotes notes;
-  bool open = false;
+  std::optional<QString> lost;
+
+  std::optional<QString> openAlsa(int index);
+  std::optional<QString> openJack(int index);
+  void opened(RtMidiOut& output, const QString& name);
+  // False, with the output closed and the error kept for the caller, once a JACK port has gone.
+  bool stillThere();
+  void closeOutput();
 
   void sendBytes(const std::vector<unsigned char>& bytes) {
     if (!bytes.empty()) out->sendMessage(bytes.data(), bytes.size());
   }
 };
 
+std::optional<QString> RtMidiPorts::Impl::openAlsa(int index) {
+  const QString& name = names[index];
+  error.clear();
+  if (!alsa) alsa = makeOutput(RtMidi::LINUX_ALSA, error);
+  if (!alsa) {
+    return QStringLiteral("MIDI出力ポート「%1」を開けません。ALSAシーケンサーが使えません。\n%2")
+        .arg(name, QString::fromStdString(error));
+  }
+  const int found = findPort(*alsa, name.toStdString(), index);
+  if (found < 0) {
+    QString text = notFoundText(name);
+    if (!error.empty()) text += u'\n' + QString::fromStdString(error);
+    return text;
+  }
+  error.clear();
+  alsa->openPort(static_cast<unsigned int>(found), kClientName);
+  if (!alsa->isPortOpen()) {
+    return QStringLiteral("MIDI出力ポート「%1」を開けません。\n%2")
+        .arg(name, QString::fromStdString(error));
+  }
+  opened(*alsa, name);
+  return std::nullopt;
+}
+
+// A fresh client for each opening: one left from an earlier server would be dead.
+std::optional<QString> RtMidiPorts::Impl::openJack(int index) {
+  const QString& name = names[index];
+  watch = JackWatch::connect();
+  if (!watch) return notFoundText(name);
+  error.clear();
+  jack = makeOutput(RtMidi::UNIX_JACK, error);
+  const std::string wanted = name.toStdString();
+  int found = jack ? findPort(*jack, wanted, index - alsaCount) : -1;
+  if (found >= 0) jack->openPort(static_cast<unsigned int>(found), kClientName);
+  // Our own port's arrival set the watch's flag: asking now clears it and proves the port stayed.
+  if (found >= 0 && !watch->stillHas(wanted)) found = -1;
+  if (found < 0 || !error.empty()) {
+    QString text = found < 0 ? notFoundText(name)
+                             : QStringLiteral("MIDI出力ポート「%1」を開けません。").arg(name);
+    if (!error.empty()) text += u'\n' + QString::fromStdString(error);
+    jack.reset();
+    watch.reset();
+    return text;
+  }
+  jackPort = wanted;
+  opened(*jack, name);
+  return std::nullopt;
+}
+
+void RtMidiPorts::Impl::opened(RtMidiOut& output, const QString& name) {
+  out = &output;
+  openName = name;
+  notes.clear();
+}
+
+bool RtMidiPorts::Impl::stillThere() {
+  if (!watch || watch->stillHas(jackPort)) return true;
+  lost = notFoundText(openName);
+  closeOutput();
+  return false;
+}
+
+void RtMidiPorts::Impl::closeOutput() {
+  if (out == nullptr) return;
+  // After the server has ended this waits a second for a cycle that never comes (RtMidi's own
+  // limit); that happens once, when the loss is noticed.
+  out->closePort();
+  out = nullptr;
+  jack.reset();
+  watch.reset();
+  jackPort.clear();
+  notes.clear();
+}
+
 RtMidiPorts::RtMidiPorts() : m_impl(std::make_unique<Impl>()) {
   snd_lib_error_set_handler(discardAlsaError);
+  jack_set_error_function(discardJackMessage);
+  jack_set_info_function(discardJackMessage);
+  Impl& d = *m_impl;
   std::string error;
-  const std::unique_ptr<RtMidiOut> lister = makeOutput(error);
-  if (!lister) return;
-  const unsigned int count = lister->getPortCount();
-  for (unsigned int i = 0; i < count; ++i) {
-    m_impl->names.append(QString::fromStdString(lister->getPortName(i)));
+  if (const std::unique_ptr<RtMidiOut> lister = makeOutput(RtMidi::LINUX_ALSA, error)) {
+    const unsigned int count = lister->getPortCount();
+    for (unsigned int i = 0; i < count; ++i) {
+      d.names.append(QString::fromStdString(lister->getPortName(i)));
+    }
   }
+  d.alsaCount = static_cast<int>(d.names.size());
+  for (const std::string& name : jackMidiInputs()) d.names.append(QString::fromStdString(name));
 }
 
 RtMidiPorts::~RtMidiPorts() {
@@ -91,63 +267,37 @@ const QStringList& RtMidiPorts::names() const {
 
 std::optional<QString> RtMidiPorts::open(int index) {
   close();
-  Impl& d = *m_impl;
-  if (index < 0 || index >= d.names.size()) {
+  if (index < 0 || index >= m_impl->names.size()) {
     return QStringLiteral("MIDI出力装置 %1 はありません。").arg(index + 1);
   }
-  const QString& name = d.names[index];
-  d.error.clear();
-  if (!d.out) d.out = makeOutput(d.error);
-  if (!d.out) {
-    return QStringLiteral("MIDI出力ポート「%1」を開けません。ALSAシーケンサーが使えません。\n%2")
-        .arg(name, QString::fromStdString(d.error));
-  }
-  const std::string wanted = name.toStdString();
-  const unsigned int count = d.out->getPortCount();
-  int found = -1;
-  for (unsigned int i = 0; i < count; ++i) {
-    if (d.out->getPortName(i) != wanted) continue;
-    found = static_cast<int>(i);
-    if (found == index) break;
-  }
-  if (found < 0) {
-    QString text =
-        QStringLiteral("MIDI出力ポート「%1」が見つかりません。接続を確かめてください。").arg(name);
-    if (!d.error.empty()) text += u'\n' + QString::fromStdString(d.error);
-    return text;
-  }
-  d.error.clear();
-  d.out->openPort(static_cast<unsigned int>(found), kClientName);
-  if (!d.out->isPortOpen()) {
-    return QStringLiteral("MIDI出力ポート「%1」を開けません。\n%2")
-        .arg(name, QString::fromStdString(d.error));
-  }
-  d.notes.clear();
-  d.open = true;
-  return std::nullopt;
+  return index < m_impl->alsaCount ? m_impl->openAlsa(index) : m_impl->openJack(index);
 }
 
 void RtMidiPorts::send(std::uint32_t message) {
-  if (!m_impl->open) return;
+  Impl& d = *m_impl;
+  if (d.out == nullptr || !d.stillThere()) return;
   const std::vector<unsigned char> bytes = shortMessageBytes(message);
-  m_impl->notes.track(bytes);
-  m_impl->sendBytes(bytes);
+  d.notes.track(bytes);
+  d.sendBytes(bytes);
 }
 
 void RtMidiPorts::reset() {
-  if (!m_impl->open) return;
-  for (const auto& bytes : m_impl->notes.takeSilencingMessages()) m_impl->sendBytes(bytes);
+  Impl& d = *m_impl;
+  if (d.out == nullptr || !d.stillThere()) return;
+  for (const auto& bytes : d.notes.takeSilencingMessages()) d.sendBytes(bytes);
 }
 
 void RtMidiPorts::close() {
-  if (!m_impl->open) return;
-  m_impl->out->closePort();
-  m_impl->notes.clear();
-  m_impl->open = false;
+  m_impl->lost.reset();
+  m_impl->closeOutput();
 }
 
 bool RtMidiPorts::isOpen() const {
-  return m_impl->open;
+  return m_impl->out != nullptr;
+}
+
+std::optional<QString> RtMidiPorts::takeLostOutputError() {
+  return std::exchange(m_impl->lost, std::nullopt);
 }
 
 }  // namespace orv::platform

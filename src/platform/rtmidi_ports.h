@@ -9,8 +9,9 @@
 
 namespace orv::platform {
 
-// The system's MIDI output ports on the ALSA sequencer, listed once when the object is made.
-// Where there is no sequencer the list is empty. Nothing is ever printed on the terminal.
+// The system's MIDI output ports, listed once when the object is made: the ALSA sequencer's, then
+// the MIDI input ports of a running JACK server ("client:port"). Where there is neither the list
+// is empty; no JACK server is ever started. Nothing is ever printed on the terminal.
 class RtMidiPorts {
  public:
   RtMidiPorts();
@@ -26,6 +27,8 @@ class RtMidiPorts {
   void reset();
   void close();
   bool isOpen() const;
+  // Set when a send or reset found the open JACK port or its server gone and closed the output.
+  std::optional<QString> takeLostOutputError();
 
  private:
   struct Impl;

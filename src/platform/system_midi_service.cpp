@@ -5,8 +5,8 @@
 
 namespace orv::platform {
 
-// The ports come first: listing them also quiets the sound library the synthesizer's ALSA driver
-// shares.
+// The ports come first: listing them also quiets the sound libraries the synthesizer's ALSA and
+// JACK drivers share.
 SystemMidiService::SystemMidiService()
     : m_ports(std::make_unique<RtMidiPorts>()), m_synth(std::make_unique<FluidSynthOutput>()) {}
 
@@ -39,6 +39,10 @@ void SystemMidiService::close() {
 
 bool SystemMidiService::isOpen() const {
   return m_synth->isOpen() || m_ports->isOpen();
+}
+
+std::optional<QString> SystemMidiService::takeLostOutputError() {
+  return m_ports->takeLostOutputError();
 }
 
 double SystemMidiService::synthBufferLatencyMs() const {

@@ -21,6 +21,7 @@ class SystemMidiService final : public MidiService {
   void reset() override;
   void close() override;
   bool isOpen() const override;
+  std::optional<QString> takeLostOutputError() override;
 
   // The audio buffering of the built-in synthesizer, in milliseconds.
   double synthBufferLatencyMs() const;

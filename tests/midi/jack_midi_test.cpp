@@ -1,0 +1,189 @@
+// The real window and MIDI service against a real JACK server: a private `jackd -d dummy` and
+// jack_midi_dump as the receiver, started and stopped here.
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/control_value.h"
+#include "platform/system_midi_service.h"
+#include "platform/unavailable_services.h"
+#include "shell/form1.h"
+#include "support/fake_ini_reader.h"
+#include "support/scripted_file_dialog.h"
+#include "support/scripted_message_box.h"
+
+namespace orv::test {
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+using Events = std::vector<std::string>;
+using enum QTest::MouseAction;
+
+constexpr int kWaitMs = 10000;
+
+std::string on(int note) {
+  return QString::asprintf("90 %02x 79", note).toStdString();
+}
+std::string off(int note) {
+  return QString::asprintf("80 %02x 10", note).toStdString();
+}
+
+// Every program started inherits the server's private name, so none meets a user's own server.
+class JackMidi : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    qputenv("JACK_DEFAULT_SERVER",
+            "orv-test-" + QByteArray::number(QCoreApplication::applicationPid()));
+    qputenv("JACK_NO_AUDIO_RESERVATION", "1");
+    qputenv("JACK_NO_START_SERVER", "1");
+    // Long cycles: on a busy machine short ones overrun now and then, and the server drops what
+    // they carried.
+    server.start(u"jackd"_s, {u"--no-realtime"_s, u"-d"_s, u"dummy"_s, u"-p"_s, u"1024"_s});
+    QProcess wait;
+    wait.start(u"jack_wait"_s, {u"-w"_s, u"-t"_s, u"10"_s});
+    ASSERT_TRUE(wait.waitForFinished(kWaitMs) && wait.exitCode() == 0) << "no jackd (jackd2)";
+    startReceiver();
+  }
+  void TearDown() override {
+    form.reset();
+    service.reset();
+    receiver.kill();
+    receiver.waitForFinished();
+    server.terminate();
+    server.waitForFinished();
+    EXPECT_EQ(messages.pending(), 0u) << "a message box the test expected was not shown";
+  }
+
+  void startReceiver() {
+    received.clear();
+    receiver.start(u"stdbuf"_s, {u"-oL"_s, u"jack_midi_dump"_s});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [] {
+          QProcess lsp;
+          lsp.start(u"jack_lsp"_s, {u"midi-monitor:input"_s});
+          return lsp.waitForFinished() && lsp.readAllStandardOutput().startsWith("midi-monitor");
+        },
+        kWaitMs));
+  }
+
+  // The events the receiver printed ("   0: 90 3c 79 note on ..."), as hex bytes, once `count`
+  // have come or the wait is over.
+  Events receive(std::size_t count) {
+    static const QRegularExpression line(u"^\\d+:((?: [0-9a-f]{2})+)(?: |$)"_s);
+    static_cast<void>(QTest::qWaitFor(
+        [&] {
+          while (receiver.canReadLine()) {
+            const auto match = line.match(QString::fromUtf8(receiver.readLine()).trimmed());
+            if (match.hasMatch()) received.push_back(match.captured(1).trimmed().toStdString());
+          }
+          return received.size() >= count;
+        },
+        kWaitMs));
+    return received;
+  }
+
+  // Mouse input as the window system delivers it: to the window, which finds the control.
+  void mouse(QTest::MouseAction action, QWidget* at) {
+    QTest::mouseEvent(action, form->windowHandle(), Qt::LeftButton, {},
+                      at->mapTo(form.get(), at->rect().center()));
+  }
+
+  // Strikes a key until the editor hears that its port went (JACK tells it a moment later), and
+  // once more: one message in all.
+  void playUntilTheLossIsShown() {
+    messages.expect();
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+          mouse(MouseClick, form->Opt_Scl[0]);
+          return !messages.shown().empty();
+        },
+        kWaitMs));
+    mouse(MouseClick, form->Opt_Scl[0]);
+    ASSERT_EQ(messages.shown().size(), 1u);
+    EXPECT_EQ(messages.take()[0].text,
+              u"MIDI出力ポート「midi-monitor:input」が見つかりません。接続を確かめてください。"_s);
+  }
+
+  QProcess server;
+  QProcess receiver;
+  Events received;
+  ScriptedMessageBox messages;
+  ScriptedFileDialog dialog;
+  platform::UnavailableProcessLauncher launcher;
+  FakeIniReader ini;
+  std::unique_ptr<platform::SystemMidiService> service;
+  std::unique_ptr<shell::Form1> form;
+};
+
+TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
+  // Whatever the toolkit says is its own; the MIDI libraries must say nothing.
+  const QtMessageHandler toolkit =
+      qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+  testing::internal::CaptureStderr();
+  service = std::make_unique<platform::SystemMidiService>();
+  form = std::make_unique<shell::Form1>(shell::Services{messages, dialog, *service, launcher, ini},
+                                        shell::StartupContext{QString(), {}, [] {}});
+  shell::Form1& f = *form;
+  f.show();
+  f.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  const int last = f.Combo2->count() - 1;
+  EXPECT_EQ(f.Combo2->itemText(last), QStringLiteral(" %1:midi-monitor:input").arg(last))
+      << "the JACK ports come after the ALSA sequencer's";
+
+  platform::setListIndex(*f.Combo2, last);
+  mouse(MouseClick, f.Chk_Midi);
+  mouse(MouseClick, f.Opt_Scl[0]);
+  mouse(MouseClick, f.Opt_Scl[25]);
+  mouse(MouseClick, f.Chk_Ham);
+  for (const int key : {0, 4, 7}) mouse(MouseClick, f.Opt_Scl[key]);
+  mouse(MouseClick, f.Cmd_Tone);
+  mouse(MouseClick, f.Chk_Ham);
+  platform::setListIndex(*f.Combo1, 127);
+  mouse(MousePress, f.Opt_Scl[12]);
+  platform::setValue(*f.Chk_Midi, false);
+  mouse(MouseRelease, f.Opt_Scl[12]);
+  Events expected = {on(60),  off(60),                                        // key 0; the rest key
+                     on(60),  off(60), on(64),    off(64), on(67),  off(67),  // gathering the chord
+                     on(60),  on(64),  on(67),    off(60), off(64), off(67),  // the chord held
+                     "c0 7f", on(72),  "80 48 00"};  // the instrument; a key held at switch-off
+  for (int channel = 0; channel < 16; ++channel) {
+    expected.push_back(QString::asprintf("b%x 40 00", channel).toStdString());
+    expected.push_back(QString::asprintf("b%x 7b 00", channel).toStdString());
+  }
+  EXPECT_EQ(receive(expected.size()), expected);
+
+  // The receiver quits while the port is open; a new one comes; then the server stops.
+  mouse(MouseClick, f.Chk_Midi);
+  receiver.kill();
+  receiver.waitForFinished();
+  playUntilTheLossIsShown();
+  startReceiver();
+  mouse(MouseClick, f.Chk_Midi);
+  mouse(MouseClick, f.Chk_Midi);
+  mouse(MouseClick, f.Opt_Scl[2]);
+  EXPECT_EQ(receive(2), (Events{on(62), off(62)}));
+  server.terminate();
+  ASSERT_TRUE(server.waitForFinished(kWaitMs));
+  playUntilTheLossIsShown();
+  mouse(MouseClick, f.Chk_Midi);
+  messages.expect();
+  mouse(MouseClick, f.Chk_Midi);
+  EXPECT_EQ(messages.take().size(), 1u) << "switching on again tries the port again";
+  form.reset();
+  service.reset();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+  qInstallMessageHandler(toolkit);
+}
+
+}  // namespace
+}  // namespace orv::test
