@@ -158,8 +158,8 @@ class ServerStream {
     }
     if (pa_context_get_state(m_context) != PA_CONTEXT_READY) return contextError();
 
-    const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 2};
-    m_stream = pa_stream_new(m_context, "内蔵シンセサイザー", &spec, nullptr);
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 2};
+    m_stream = pa_stream_new(m_context, "内蔵シンセサイザー", &format, nullptr);
     if (m_stream == nullptr) return contextError();
     pa_stream_set_state_callback(m_stream, onStreamState, this);
     pa_stream_set_write_callback(m_stream, onWrite, this);

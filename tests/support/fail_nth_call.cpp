@@ -44,83 +44,43 @@ static int fails_now() {
 
 #define REAL(name) (reinterpret_cast<decltype(&::name)>(dlsym(RTLD_NEXT, #name)))
 
-static mode_t mode_of(int flags, va_list ap) {
-  return (flags & (O_CREAT | O_TMPFILE)) ? static_cast<mode_t>(va_arg(ap, int)) : 0;
-}
+// Each wrapper takes its turn in the count, then fails or passes the call on.
+#define PASS_OR_FAIL(ret, name, params, args)  \
+  ret name params {                            \
+    return fails_now() ? -1 : REAL(name) args; \
+  }
+#define OPEN_PASS_OR_FAIL(name, params, args)                                  \
+  int name params {                                                            \
+    va_list ap;                                                                \
+    va_start(ap, flags);                                                       \
+    const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? va_arg(ap, int) : 0; \
+    va_end(ap);                                                                \
+    return fails_now() ? -1 : REAL(name) args;                                 \
+  }
 
-int open(const char* path, int flags, ...) {
-  va_list ap;
-  va_start(ap, flags);
-  const mode_t mode = mode_of(flags, ap);
-  va_end(ap);
-  return fails_now() ? -1 : REAL(open)(path, flags, mode);
-}
-
-int open64(const char* path, int flags, ...) {
-  va_list ap;
-  va_start(ap, flags);
-  const mode_t mode = mode_of(flags, ap);
-  va_end(ap);
-  return fails_now() ? -1 : REAL(open64)(path, flags, mode);
-}
-
-int openat(int dir, const char* path, int flags, ...) {
-  va_list ap;
-  va_start(ap, flags);
-  const mode_t mode = mode_of(flags, ap);
-  va_end(ap);
-  return fails_now() ? -1 : REAL(openat)(dir, path, flags, mode);
-}
-
-int openat64(int dir, const char* path, int flags, ...) {
-  va_list ap;
-  va_start(ap, flags);
-  const mode_t mode = mode_of(flags, ap);
-  va_end(ap);
-  return fails_now() ? -1 : REAL(openat64)(dir, path, flags, mode);
-}
-
-ssize_t write(int fd, const void* buf, size_t n) {
-  return fails_now() ? -1 : REAL(write)(fd, buf, n);
-}
-
-ssize_t pwrite(int fd, const void* buf, size_t n, off_t at) {
-  return fails_now() ? -1 : REAL(pwrite)(fd, buf, n, at);
-}
-
-ssize_t pwrite64(int fd, const void* buf, size_t n, off64_t at) {
-  return fails_now() ? -1 : REAL(pwrite64)(fd, buf, n, at);
-}
-
-int fsync(int fd) {
-  return fails_now() ? -1 : REAL(fsync)(fd);
-}
-
-int fdatasync(int fd) {
-  return fails_now() ? -1 : REAL(fdatasync)(fd);
-}
+OPEN_PASS_OR_FAIL(open, (const char* path, int flags, ...), (path, flags, mode))
+OPEN_PASS_OR_FAIL(open64, (const char* path, int flags, ...), (path, flags, mode))
+OPEN_PASS_OR_FAIL(openat, (int dir, const char* path, int flags, ...), (dir, path, flags, mode))
+OPEN_PASS_OR_FAIL(openat64, (int dir, const char* path, int flags, ...), (dir, path, flags, mode))
+PASS_OR_FAIL(ssize_t, write, (int fd, const void* b, size_t n), (fd, b, n))
+PASS_OR_FAIL(ssize_t, pwrite, (int fd, const void* b, size_t n, off_t at), (fd, b, n, at))
+PASS_OR_FAIL(ssize_t, pwrite64, (int fd, const void* b, size_t n, off64_t at), (fd, b, n, at))
+PASS_OR_FAIL(int, fsync, (int fd), (fd))
+PASS_OR_FAIL(int, fdatasync, (int fd), (fd))
+PASS_OR_FAIL(int, rename, (const char* from, const char* to), (from, to))
+PASS_OR_FAIL(int, renameat, (int fd1, const char* from, int fd2, const char* to),
+             (fd1, from, fd2, to))
+PASS_OR_FAIL(int, renameat2, (int fd1, const char* from, int fd2, const char* to, unsigned f),
+             (fd1, from, fd2, to, f))
 
 // A failed close still closes, as the kernel does.
 int close(int fd) {
-  if (fails_now()) {
-    const int saved = errno;
-    REAL(close)(fd);
-    errno = saved;
-    return -1;
-  }
-  return REAL(close)(fd);
-}
-
-int rename(const char* from, const char* to) {
-  return fails_now() ? -1 : REAL(rename)(from, to);
-}
-
-int renameat(int fromDir, const char* from, int toDir, const char* to) {
-  return fails_now() ? -1 : REAL(renameat)(fromDir, from, toDir, to);
-}
-
-int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned flags) {
-  return fails_now() ? -1 : REAL(renameat2)(fromDir, from, toDir, to, flags);
+  const bool fail = fails_now();
+  const int err = errno;
+  const int result = REAL(close)(fd);
+  if (!fail) return result;
+  errno = err;
+  return -1;
 }
 
 }  // extern "C"
