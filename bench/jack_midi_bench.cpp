@@ -152,15 +152,9 @@ void JackNoteOn_baseline(benchmark::State& state) {
 void JackNoteOn_editor(benchmark::State& state) {
   JackRig rig;
   if (!rig.ready()) return state.SkipWithError("no JACK server (install jackd2)");
-  orv::bench::SilentMessages messages;
-  orv::bench::NoDialog dialog;
   orv::platform::SystemMidiService midi;
-  orv::platform::UnavailableProcessLauncher launcher;
-  orv::platform::UnavailableIniReader ini;
-  orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini},
-                         orv::shell::StartupContext{QString(), {}, [] {}});
-  form.show();
-  QCoreApplication::processEvents();
+  orv::bench::ShownForm shown(midi);
+  orv::shell::Form1& form = shown.form;
   const int entry = form.Combo2->findText(QStringLiteral(":%1").arg(QLatin1String(kReceiverPort)),
                                           Qt::MatchEndsWith);
   if (entry < 0) return state.SkipWithError("the receiver is not in the device list");

@@ -21,9 +21,6 @@ using Clock = std::chrono::steady_clock;
 constexpr double kInProcessGoalUs = 50;
 constexpr double kBufferGoalMs = 10;
 
-using orv::bench::NoDialog;
-using orv::bench::SilentMessages;
-
 // An open output that notes when the first message of a press arrives.
 class TimingMidiService final : public orv::platform::MidiService {
  public:
@@ -55,15 +52,9 @@ void NoteOn_baseline(benchmark::State& state) {
 }
 
 void NoteOn_editor(benchmark::State& state) {
-  SilentMessages messages;
-  NoDialog dialog;
   TimingMidiService midi;
-  orv::platform::UnavailableProcessLauncher launcher;
-  orv::platform::UnavailableIniReader ini;
-  orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini},
-                         orv::shell::StartupContext{QString(), {}, [] {}});
-  form.show();
-  QCoreApplication::processEvents();
+  orv::bench::ShownForm shown(midi);
+  orv::shell::Form1& form = shown.form;
   form.Chk_Midi->click();
   QWindow* window = form.windowHandle();
   QPushButton* key = form.Opt_Scl[0];

@@ -2,8 +2,12 @@
 
 // Services for benchmarks of real windows: no box, no dialog ever waits for a user.
 
+#include <QCoreApplication>
+
 #include "platform/file_dialog.h"
 #include "platform/message_box.h"
+#include "platform/unavailable_services.h"
+#include "shell/form1.h"
 
 namespace orv::bench {
 
@@ -20,6 +24,21 @@ class NoDialog final : public platform::FileDialog {
  public:
   bool ShowSave() override { return false; }
   bool ShowOpen() override { return false; }
+};
+
+// A real window over the given MIDI service and quiet services for the rest, shown and settled.
+struct ShownForm {
+  explicit ShownForm(platform::MidiService& midi)
+      : form(shell::Services{messages, dialog, midi, launcher, ini},
+             shell::StartupContext{QString(), {}, [] {}}) {
+    form.show();
+    QCoreApplication::processEvents();
+  }
+  SilentMessages messages;
+  NoDialog dialog;
+  platform::UnavailableProcessLauncher launcher;
+  platform::UnavailableIniReader ini;
+  shell::Form1 form;
 };
 
 }  // namespace orv::bench
