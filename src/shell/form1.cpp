@@ -374,7 +374,7 @@ void Form1::Form_Load() {
 
   StartupConfig& c = *m_config;
   c.AppFolder = m_context.appFolder;
-  c.IniPath = c.AppFolder + u'/' + QStringLiteral("orvfiler.ini");
+  c.IniPath = StartupConfig::iniPath(c.AppFolder, m_context.configFolder);
   const QString kMissing = QStringLiteral("ERR");
   const QString player = m_services.ini.readString(c.IniPath, QStringLiteral("OrvFiler"),
                                                    QStringLiteral("Orvo"), kMissing);

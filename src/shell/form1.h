@@ -57,6 +57,7 @@ struct StartupContext {
   QString appFolder;                 // the folder of the running program
   QStringList arguments;             // the command line without the program's name
   std::function<void()> endProgram;  // ends the program at once, without closing the window
+  QString configFolder = {};         // the user's configuration folder; empty: none
 };
 
 // Twips to device-independent pixels.
