@@ -17,6 +17,7 @@
 #include "platform/button_events.h"
 #include "platform/control_value.h"
 #include "platform/file_dialog.h"
+#include "platform/frame_events.h"
 #include "platform/ini_reader.h"
 #include "platform/message_box.h"
 #include "platform/midi_service.h"
@@ -110,6 +111,9 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
       PlayerLaunch::Document{m_document->FilePath, m_document->Modified});
 
   connectHandlers();
+  // The rule measures the window with its frame, and a window manager may frame the window or
+  // change the frame without any change of the window's own size.
+  m_frameEvents = new platform::FrameEvents(this, [this] { Form_Resize(); });
   qApp->installEventFilter(this);
   Form_Load();
 }
@@ -427,6 +431,11 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  Form_Resize();
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
   Form_Resize();
 }
 

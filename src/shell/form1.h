@@ -21,6 +21,7 @@ class QPushButton;
 
 namespace orv::platform {
 class ButtonEvents;
+class FrameEvents;
 class FileDialog;
 class IniReader;
 class MessageBox;
@@ -124,6 +125,7 @@ class Form1 : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -135,6 +137,7 @@ class Form1 : public QMainWindow {
   Services m_services;
   StartupContext m_context;
   platform::ButtonEvents* m_buttonEvents = nullptr;
+  platform::FrameEvents* m_frameEvents = nullptr;
   std::unique_ptr<midi::Module1> m_module1;
   std::unique_ptr<entry::NoteEntry> m_entry;
   std::unique_ptr<midi::SoundControls> m_sound;
