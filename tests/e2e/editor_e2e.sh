@@ -50,8 +50,11 @@ case $wm in
   *) fail "unknown window manager" ;;
 esac
 if [ -n "$wm_pid" ]; then
-  for _ in $(seq 100); do xprop -root "$ready" 2>/dev/null | grep -q "[=#]" && break; sleep 0.1; done
-  xprop -root "$ready" 2>/dev/null | grep -q "[=#]" || fail "$wm did not start: $(head -3 "$work/wm.log")"
+  for _ in $(seq 100); do
+    [[ $(xprop -root "$ready" 2>/dev/null) == *[=#]* ]] && break
+    sleep 0.1
+  done
+  [[ $(xprop -root "$ready" 2>/dev/null) == *[=#]* ]] || fail "$wm did not start: $(head -3 "$work/wm.log")"
 fi
 
 framed=
@@ -75,7 +78,8 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 [ -n "$window" ] || fail "no window showing the document -reverse: $(cat "$work/editor.log")"
-xprop -id "$window" WM_CLASS | grep -q '"orveditor"' || fail "window class: $(xprop -id "$window" WM_CLASS)"
+class=$(xprop -id "$window" WM_CLASS)
+[[ $class == *'"orveditor"'* ]] || fail "window class: $class"
 sleep 0.5
 eval "$(xdotool getwindowgeometry --shell "$window")"
 # The inner area lies below the menu bar.

@@ -73,8 +73,9 @@ update-desktop-database "$share/applications"
 printf 'r4\r\n' >"$work/score.orv"
 type=$(gio info -a standard::content-type "$work/score.orv" | sed -n 's/^ *standard::content-type: //p')
 [ "$type" = text/x-orvo ] || fail "content type of score.orv: $type"
-gio mime text/x-orvo | grep -q '^Default application .*: io.github.orveditor.OrvEditor.desktop$' ||
-  fail "default application: $(gio mime text/x-orvo)"
+handlers=$(gio mime text/x-orvo)
+grep -q '^Default application .*: io.github.orveditor.OrvEditor.desktop$' <<<"$handlers" ||
+  fail "default application: $handlers"
 
 # An installed copy reads the player from the user's folder; without it an advice box would wait.
 printf '[OrvFiler]\r\nOrvo=/bin/true\r\n' >"$XDG_CONFIG_HOME/orvfiler.ini"
