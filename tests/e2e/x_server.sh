@@ -1,19 +1,23 @@
-# Sourced by the end-to-end scripts: start_x_server starts Xvfb on a free display number, sets
-# xvfb_pid and exports DISPLAY, or calls the script's own fail.
+# Sourced by the end-to-end scripts: start_x_server starts Xvfb on a display number of its own,
+# sets xvfb_pid and exports DISPLAY, or calls the script's own fail.
 
 start_x_server() {
-  local display= n
-  for n in $(seq 91 150); do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      display=":$n"
-      break
-    fi
-  done
-  [ -n "$display" ] || fail "no free X display number"
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  # Xvfb picks a free number itself and tells it once it accepts clients; a number picked here
+  # could be taken by another test's server in between.
+  local number_file
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY=$display
+  for _ in $(seq 100); do
+    [ -s "$number_file" ] && break
+    kill -0 "$xvfb_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  local number
+  number=$(head -1 "$number_file")
+  rm -f "$number_file"
+  [ -n "$number" ] || fail "Xvfb did not start"
+  export DISPLAY=:$number
   unset QT_QPA_PLATFORM WAYLAND_DISPLAY
-  for _ in $(seq 50); do xdotool getdisplaygeometry >/dev/null 2>&1 && break; sleep 0.1; done
-  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb did not start"
+  xdotool getdisplaygeometry >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
 }
