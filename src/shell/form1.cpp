@@ -113,7 +113,7 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
   connectHandlers();
   // The rule measures the window with its frame, and a window manager may frame the window or
   // change the frame without any change of the window's own size.
-  m_frameEvents = new platform::FrameEvents(this, [this] { Form_Resize(); });
+  new platform::FrameEvents(this, [this] { Form_Resize(); });
   qApp->installEventFilter(this);
   Form_Load();
 }

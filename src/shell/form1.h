@@ -21,7 +21,6 @@ class QPushButton;
 
 namespace orv::platform {
 class ButtonEvents;
-class FrameEvents;
 class FileDialog;
 class IniReader;
 class MessageBox;
@@ -137,7 +136,6 @@ class Form1 : public QMainWindow {
   Services m_services;
   StartupContext m_context;
   platform::ButtonEvents* m_buttonEvents = nullptr;
-  platform::FrameEvents* m_frameEvents = nullptr;
   std::unique_ptr<midi::Module1> m_module1;
   std::unique_ptr<entry::NoteEntry> m_entry;
   std::unique_ptr<midi::SoundControls> m_sound;

@@ -149,7 +149,7 @@ TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
 }
 
 // The README's pictures, drawn by the window itself so that they always show what it shows.
-TEST_F(Form1Layout, DrawsTheGuidesPictures) {
+TEST_F(Form1Layout, DrawsTheReadmePictures) {
   auto click = [](QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); };
   const struct {
     const char* file;
