@@ -3,10 +3,11 @@
 
 start_x_server() {
   # Xvfb picks a free number itself and tells it once it accepts clients; a number picked here
-  # could be taken by another test's server in between.
+  # could be taken by another test's server in between. Without -noreset the server restarts when
+  # its last client leaves, and refuses the next one for a moment.
   local number_file
   number_file=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -noreset -screen 0 1024x768x24 -nolisten tcp 3>"$number_file" >/dev/null 2>&1 &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$number_file" ] && break
