@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QStandardPaths>
 #include <QTranslator>
 
 #include <cstdio>
@@ -34,7 +35,13 @@ int main(int argc, char* argv[]) {
         stderr);
     return EXIT_FAILURE;
   }
-  QApplication app(argc, argv);
+  // The whole command line is the document's path, so the toolkit is given none of it: it would
+  // take out whatever looks like one of its own options (a file named "-reverse", the path after
+  // "-style") before the path is joined.
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  int toolkitArgc = 1;
+  QApplication app(toolkitArgc, argv);
   QApplication::setApplicationName(QStringLiteral("OrvEditor"));
   QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("io.github.orveditor.OrvEditor"));
@@ -51,11 +58,11 @@ int main(int argc, char* argv[]) {
   orv::platform::QtProcessLauncher launcher;
   orv::platform::ProfileIniReader ini;
 
-  QStringList arguments = QApplication::arguments();
-  arguments.removeFirst();
-  orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini},
-                         orv::shell::StartupContext{QApplication::applicationDirPath(), arguments,
-                                                    [] { QCoreApplication::exit(0); }});
+  orv::shell::Form1 form(
+      orv::shell::Services{messages, dialog, midi, launcher, ini},
+      orv::shell::StartupContext{
+          QApplication::applicationDirPath(), arguments, [] { QCoreApplication::exit(0); },
+          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)});
   messages.setParentWindow(&form);
   dialog.setParentWindow(&form);
   form.show();

@@ -17,8 +17,8 @@
 #include "platform/button_events.h"
 #include "platform/control_value.h"
 #include "platform/file_dialog.h"
+#include "platform/x11_window_system.h"
 #include "platform/ini_reader.h"
-#include "platform/key_repeat.h"
 #include "platform/message_box.h"
 #include "platform/midi_service.h"
 #include "platform/text_edit.h"
@@ -111,6 +111,9 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
       PlayerLaunch::Document{m_document->FilePath, m_document->Modified});
 
   connectHandlers();
+  // The rule measures the window with its frame, and a window manager may frame the window or
+  // change the frame without any change of the window's own size.
+  new platform::FrameEvents(this, [this] { Form_Resize(); });
   qApp->installEventFilter(this);
   // Key mode strikes a note per press and stops it at the release: a held key must not report
   // releases of its own while it repeats.
@@ -383,7 +386,7 @@ void Form1::Form_Load() {
 
   StartupConfig& c = *m_config;
   c.AppFolder = m_context.appFolder;
-  c.IniPath = c.AppFolder + u'/' + QStringLiteral("orvfiler.ini");
+  c.IniPath = StartupConfig::iniPath(c.AppFolder, m_context.configFolder);
   const QString kMissing = QStringLiteral("ERR");
   const QString player = m_services.ini.readString(c.IniPath, QStringLiteral("OrvFiler"),
                                                    QStringLiteral("Orvo"), kMissing);
@@ -441,6 +444,11 @@ void Form1::closeEvent(QCloseEvent* event) {
 
 void Form1::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
+  Form_Resize();
+}
+
+void Form1::moveEvent(QMoveEvent* event) {
+  QMainWindow::moveEvent(event);
   Form_Resize();
 }
 

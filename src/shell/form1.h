@@ -57,6 +57,7 @@ struct StartupContext {
   QString appFolder;                 // the folder of the running program
   QStringList arguments;             // the command line without the program's name
   std::function<void()> endProgram;  // ends the program at once, without closing the window
+  QString configFolder = {};         // the user's configuration folder; empty: none
 };
 
 // Twips to device-independent pixels.
@@ -123,6 +124,7 @@ class Form1 : public QMainWindow {
  protected:
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
   void changeEvent(QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -1,5 +1,7 @@
 #include "shell/startup_config.h"
 
+#include <QFileInfo>
+
 #include "platform/folder_probe.h"
 #include "shell/version.h"
 
@@ -22,6 +24,16 @@ QString StartupConfig::commandLinePath(const QStringList& arguments) {
 
 QString StartupConfig::probedFolder(const QString& folder) {
   return platform::canLookUpFolder(folder) ? folder : QString();
+}
+
+QString StartupConfig::iniPath(const QString& appFolder, const QString& configFolder) {
+  const QString kName = QStringLiteral("orvfiler.ini");
+  // An installed program lives in a folder its user cannot write; the user's own folder is where
+  // such a user can put the file.
+  const QString beside = appFolder + u'/' + kName;
+  if (QFileInfo::exists(beside) || configFolder.isEmpty()) return beside;
+  const QString own = configFolder + u'/' + kName;
+  return QFileInfo::exists(own) ? own : beside;
 }
 
 }  // namespace orv::shell

@@ -21,6 +21,10 @@ class StartupConfig {
   // The last used folder as the file dialogs may start in it: `folder` itself, also when it does
   // not exist, but empty when the file system refuses to look it up.
   static QString probedFolder(const QString& folder);
+  // The INI file to read: the one beside the program when it exists, else the one in the user's
+  // configuration folder when that exists, else the one beside the program (a missing file reads
+  // as missing keys). An empty `configFolder` is not looked in.
+  static QString iniPath(const QString& appFolder, const QString& configFolder);
 
   QString AppFolder;
   QString IniPath;

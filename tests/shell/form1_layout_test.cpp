@@ -148,12 +148,38 @@ TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
   EXPECT_NEAR(f.TextEdit->width(), before.width(), 1);
 }
 
-TEST_F(Form1Layout, RendersToAPicture) {
-  shell::Form1& f = start();
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-  ASSERT_TRUE(f.grab().save(
-      QDir(QStringLiteral(ORV_TEST_OUTPUT_DIR)).filePath(QStringLiteral("form1.png"))));
+// The README's pictures, drawn by the window itself so that they always show what it shows.
+TEST_F(Form1Layout, DrawsTheReadmePictures) {
+  auto click = [](QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); };
+  const struct {
+    const char* file;
+    std::function<void(shell::Form1&)> steps;
+  } pictures[] = {
+      {"screenshot.png",
+       [&](shell::Form1& f) {
+         f.TextEdit->setText(QStringLiteral("d4 r4 m4 f4 ┃s2 m4 d4┃\r\n"));
+         f.TextEdit->moveCursor(QTextCursor::End);
+         for (QAbstractButton* b : {f.Opt_Scl[7], f.Opt_Lng[3], f.Opt_Sln[0]}) click(b);
+       }},
+      {"key-mode.png",
+       [&](shell::Form1& f) {
+         click(f.Chk_Key);
+         QTest::keyClick(QApplication::focusWidget(), Qt::Key_G);
+       }},
+      {"chord-mode.png",
+       [&](shell::Form1& f) {
+         click(f.Chk_Ham);
+         for (QAbstractButton* b : {f.Opt_Scl[0], f.Opt_Scl[4], f.Opt_Scl[7], f.Cmd_Ent}) click(b);
+       }},
+  };
+  for (const auto& picture : pictures) {
+    SCOPED_TRACE(picture.file);
+    shell::Form1& f = start();
+    showActive();
+    picture.steps(f);
+    EXPECT_TRUE(f.grab().save(
+        QDir(QStringLiteral(ORV_DOCS_DIR)).filePath(QString::fromLatin1(picture.file))));
+  }
 }
 
 TEST_F(Form1Layout, PcKeyLabelsCoverTheOctaveLabelsOnlyInKeyMode) {

@@ -1,3 +1,4 @@
+#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -62,6 +63,41 @@ TEST_F(StartUp, ReadsTheIniFileBesideTheProgramAndOpensTheDocumentOfTheCommandLi
   for (QLabel* l : form->Lbl_Oct) EXPECT_FALSE(l->isHidden());
   EXPECT_EQ(dialog.Filter, u"Orvoファイル (*.orv)|*.orv"_s);
   EXPECT_EQ(dialog.Flags, 4);
+}
+
+TEST_F(StartUp, LooksForTheIniFileBesideTheProgramThenInTheUsersFolder) {
+  platform::ProfileIniReader profile;
+  iniReader = &profile;
+  const QString beside = appFolder.filePath(u"orvfiler.ini"_s);
+  const QString own = appFolder.filePath(u"config/orvfiler.ini"_s);
+  ASSERT_TRUE(QDir(appFolder.path()).mkpath(u"config"_s));
+  auto write = [](const QString& path, const char* player) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write("[OrvFiler]\r\nOrvo=") != -1 &&
+           f.write(player) != -1;
+  };
+  const struct {
+    const char *beside, *own;  // nullptr: no file
+    QString player;            // the advice box when empty
+  } rows[] = {
+      {"/beside", nullptr, u"/beside"_s},
+      {nullptr, "/own", u"/own"_s},
+      {"/beside", "/own", u"/beside"_s},
+      {nullptr, nullptr, {}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.player.toStdString());
+    for (const QString& path : {beside, own}) QFile::remove(path);
+    if (row.beside) ASSERT_TRUE(write(beside, row.beside));
+    if (row.own) ASSERT_TRUE(write(own, row.own));
+    if (row.player.isEmpty()) messages.expect();
+    shell::Form1& f = start();
+    EXPECT_EQ(messages.take().size(), row.player.isEmpty() ? 1u : 0u);
+    EXPECT_EQ(f.config().PlayerPath, row.player);
+    // Only read: no file appears where there was none.
+    EXPECT_EQ(QFile::exists(beside), row.beside != nullptr);
+    EXPECT_EQ(QFile::exists(own), row.own != nullptr);
+  }
 }
 
 }  // namespace

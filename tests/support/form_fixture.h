@@ -28,7 +28,7 @@ class FormFixture : public ::testing::Test {
   // Shows the window and waits until it is active, for tests of focus and real input.
   void showActive();
 
-  QTemporaryDir appFolder;
+  QTemporaryDir appFolder;  // the user's configuration folder is its subfolder "config"
   ScriptedMessageBox messages;
   ScriptedFileDialog dialog;
   RecordingMidiService midi;
