@@ -51,7 +51,6 @@ class JackMidi : public FormFixture {
   }
   void TearDown() override {
     FormFixture::TearDown();
-    service.reset();
     receiver.kill();
     receiver.waitForFinished();
     server.terminate();
