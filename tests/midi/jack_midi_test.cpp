@@ -26,13 +26,6 @@ using enum QTest::MouseAction;
 
 constexpr int kWaitMs = 10000;
 
-std::string on(int note) {
-  return QString::asprintf("90 %02x 79", note).toStdString();
-}
-std::string off(int note) {
-  return QString::asprintf("80 %02x 10", note).toStdString();
-}
-
 // Every program started inherits the server's private name, so none meets a user's own server.
 class JackMidi : public FormFixture {
  protected:
@@ -60,13 +53,9 @@ class JackMidi : public FormFixture {
   void startReceiver() {
     received.clear();
     receiver.start(u"stdbuf"_s, {u"-oL"_s, u"jack_midi_dump"_s});
-    ASSERT_TRUE(QTest::qWaitFor(
-        [] {
-          QProcess lsp;
-          lsp.start(u"jack_lsp"_s, {u"midi-monitor:input"_s});
-          return lsp.waitForFinished() && lsp.readAllStandardOutput().startsWith("midi-monitor");
-        },
-        kWaitMs));
+    const QStringList portListed = {u"-c"_s, u"jack_lsp | grep -qx midi-monitor:input"_s};
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QProcess::execute(u"sh"_s, portListed) == 0; }, kWaitMs));
   }
 
   // The events the receiver printed ("   0: 90 3c 79 note on ..."), as hex bytes, once `count`
@@ -120,6 +109,8 @@ TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
   testing::internal::CaptureStderr();
   midiService = &service.emplace();
   shell::Form1& f = start();
+  const auto on = [](int n) { return QString::asprintf("90 %02x 79", n).toStdString(); };
+  const auto off = [](int n) { return QString::asprintf("80 %02x 10", n).toStdString(); };
   showActive();
   const int last = f.Combo2->count() - 1;
   EXPECT_EQ(f.Combo2->itemText(last), QStringLiteral(" %1:midi-monitor:input").arg(last))
