@@ -35,17 +35,6 @@ class NoteEntryTest : public FormFixture {
   static QWidget* focus() { return QApplication::focusWidget(); }
   static void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
-  // The notes the MIDI output received: +n for a note on of note n, -n for its note off.
-  std::vector<int> notes() {
-    std::vector<int> events;
-    for (const std::uint32_t m : midi.takeSent()) {
-      const int note = static_cast<int>((m >> 8) & 0x7F);
-      if ((m & 0xF0) == 0x90) events.push_back(note);
-      if ((m & 0xF0) == 0x80) events.push_back(-note);
-    }
-    return events;
-  }
-
   // A key event as the window system delivers it, to the focused widget; scan code 0 is synthetic.
   void key(QEvent::Type type, int qtKey, bool autoRepeat = false, quint32 scanCode = 0) {
     QKeyEvent event(type, qtKey, Qt::NoModifier, scanCode, 0, 0, QString(), autoRepeat);
@@ -150,7 +139,7 @@ TEST_F(NoteEntryTest, KeyModePlaysTheOnScreenKeyboardUntilSwitchedOff) {
   EXPECT_EQ(std::tuple(form->TextEdit->Text(), focus()), std::tuple(u"dd"_s, form->Cmd_Ent));
   play(u"+D");
   key(QEvent::KeyRelease, Qt::Key_Shift);  // a released Shift silences keyboard key 0
-  EXPECT_EQ(notes(), (std::vector<int>{60, -60, 60, -60, 64, -60}));
+  EXPECT_EQ(midi.takeNotes(), (std::vector<int>{60, -60, 60, -60, 64, -60}));
 
   click(form->Chk_Key);
   EXPECT_EQ(labelsShown(), 0);
@@ -167,7 +156,7 @@ TEST_F(NoteEntryTest, AHeldKeySoundsOnceAndEndsSilenced) {
   // Overlapping keys: after A's release the repeat of S keeps its note without a second strike,
   // so its one release silences it.
   play(u"+A +S -A ~-S ~+S -S");
-  EXPECT_EQ(std::tuple(notes(), token()),
+  EXPECT_EQ(std::tuple(midi.takeNotes(), token()),
             std::tuple(std::vector<int>{60, -60, 60, 62, -60, -62}, u"[ddr]"_s));
 
   click(form->Chk_Ham);
@@ -176,11 +165,11 @@ TEST_F(NoteEntryTest, AHeldKeySoundsOnceAndEndsSilenced) {
   other.show();
   other.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
-  EXPECT_EQ(notes(), (std::vector<int>{67, 65, -65, -67}));
+  EXPECT_EQ(midi.takeNotes(), (std::vector<int>{67, 65, -65, -67}));
   showActive();
   play(u"+H");
   form->Combo3->showPopup();
-  EXPECT_EQ(notes(), (std::vector<int>{69, -69}));
+  EXPECT_EQ(midi.takeNotes(), (std::vector<int>{69, -69}));
 }
 
 }  // namespace

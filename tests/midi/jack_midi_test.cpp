@@ -9,17 +9,13 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/control_value.h"
 #include "platform/system_midi_service.h"
-#include "platform/unavailable_services.h"
-#include "shell/form1.h"
-#include "support/fake_ini_reader.h"
-#include "support/scripted_file_dialog.h"
-#include "support/scripted_message_box.h"
+#include "support/form_fixture.h"
 
 namespace orv::test {
 namespace {
@@ -30,15 +26,8 @@ using enum QTest::MouseAction;
 
 constexpr int kWaitMs = 10000;
 
-std::string on(int note) {
-  return QString::asprintf("90 %02x 79", note).toStdString();
-}
-std::string off(int note) {
-  return QString::asprintf("80 %02x 10", note).toStdString();
-}
-
 // Every program started inherits the server's private name, so none meets a user's own server.
-class JackMidi : public ::testing::Test {
+class JackMidi : public FormFixture {
  protected:
   void SetUp() override {
     qputenv("JACK_DEFAULT_SERVER",
@@ -54,25 +43,19 @@ class JackMidi : public ::testing::Test {
     startReceiver();
   }
   void TearDown() override {
-    form.reset();
-    service.reset();
+    FormFixture::TearDown();
     receiver.kill();
     receiver.waitForFinished();
     server.terminate();
     server.waitForFinished();
-    EXPECT_EQ(messages.pending(), 0u) << "a message box the test expected was not shown";
   }
 
   void startReceiver() {
     received.clear();
     receiver.start(u"stdbuf"_s, {u"-oL"_s, u"jack_midi_dump"_s});
-    ASSERT_TRUE(QTest::qWaitFor(
-        [] {
-          QProcess lsp;
-          lsp.start(u"jack_lsp"_s, {u"midi-monitor:input"_s});
-          return lsp.waitForFinished() && lsp.readAllStandardOutput().startsWith("midi-monitor");
-        },
-        kWaitMs));
+    const QStringList portListed = {u"-c"_s, u"jack_lsp | grep -qx midi-monitor:input"_s};
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return QProcess::execute(u"sh"_s, portListed) == 0; }, kWaitMs));
   }
 
   // The events the receiver printed ("   0: 90 3c 79 note on ..."), as hex bytes, once `count`
@@ -116,12 +99,7 @@ class JackMidi : public ::testing::Test {
   QProcess server;
   QProcess receiver;
   Events received;
-  ScriptedMessageBox messages;
-  ScriptedFileDialog dialog;
-  platform::UnavailableProcessLauncher launcher;
-  FakeIniReader ini;
-  std::unique_ptr<platform::SystemMidiService> service;
-  std::unique_ptr<shell::Form1> form;
+  std::optional<platform::SystemMidiService> service;
 };
 
 TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
@@ -129,33 +107,27 @@ TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
   const QtMessageHandler toolkit =
       qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   testing::internal::CaptureStderr();
-  service = std::make_unique<platform::SystemMidiService>();
-  form = std::make_unique<shell::Form1>(shell::Services{messages, dialog, *service, launcher, ini},
-                                        shell::StartupContext{QString(), {}, [] {}});
-  shell::Form1& f = *form;
-  f.show();
-  f.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&f));
+  midiService = &service.emplace();
+  shell::Form1& f = start();
+  const auto on = [](int n) { return QString::asprintf("90 %02x 79", n).toStdString(); };
+  const auto off = [](int n) { return QString::asprintf("80 %02x 10", n).toStdString(); };
+  showActive();
   const int last = f.Combo2->count() - 1;
   EXPECT_EQ(f.Combo2->itemText(last), QStringLiteral(" %1:midi-monitor:input").arg(last))
       << "the JACK ports come after the ALSA sequencer's";
 
   platform::setListIndex(*f.Combo2, last);
-  mouse(MouseClick, f.Chk_Midi);
-  mouse(MouseClick, f.Opt_Scl[0]);
-  mouse(MouseClick, f.Opt_Scl[25]);
-  mouse(MouseClick, f.Chk_Ham);
-  for (const int key : {0, 4, 7}) mouse(MouseClick, f.Opt_Scl[key]);
-  mouse(MouseClick, f.Cmd_Tone);
-  mouse(MouseClick, f.Chk_Ham);
+  // Key 0, a rest key, a chord gathered and then held; the instrument; a key held at switch-off.
+  for (QWidget* w : {f.Chk_Midi, f.Opt_Scl[0], f.Opt_Scl[25], f.Chk_Ham, f.Opt_Scl[0], f.Opt_Scl[4],
+                     f.Opt_Scl[7], f.Cmd_Tone, f.Chk_Ham}) {
+    mouse(MouseClick, w);
+  }
   platform::setListIndex(*f.Combo1, 127);
   mouse(MousePress, f.Opt_Scl[12]);
   platform::setValue(*f.Chk_Midi, false);
   mouse(MouseRelease, f.Opt_Scl[12]);
-  Events expected = {on(60),  off(60),                                        // key 0; the rest key
-                     on(60),  off(60), on(64),    off(64), on(67),  off(67),  // gathering the chord
-                     on(60),  on(64),  on(67),    off(60), off(64), off(67),  // the chord held
-                     "c0 7f", on(72),  "80 48 00"};  // the instrument; a key held at switch-off
+  Events expected = {on(60), off(60), on(60),  off(60), on(64),  off(64), on(67), off(67),   on(60),
+                     on(64), on(67),  off(60), off(64), off(67), "c0 7f", on(72), "80 48 00"};
   for (int channel = 0; channel < 16; ++channel) {
     expected.push_back(QString::asprintf("b%x 40 00", channel).toStdString());
     expected.push_back(QString::asprintf("b%x 7b 00", channel).toStdString());
@@ -168,9 +140,7 @@ TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
   receiver.waitForFinished();
   playUntilTheLossIsShown();
   startReceiver();
-  mouse(MouseClick, f.Chk_Midi);
-  mouse(MouseClick, f.Chk_Midi);
-  mouse(MouseClick, f.Opt_Scl[2]);
+  for (QWidget* w : {f.Chk_Midi, f.Chk_Midi, f.Opt_Scl[2]}) mouse(MouseClick, w);
   EXPECT_EQ(receive(2), (Events{on(62), off(62)}));
   server.terminate();
   ASSERT_TRUE(server.waitForFinished(kWaitMs));

@@ -1,6 +1,7 @@
 #include "platform/fluid_synth_output.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QThread>
 
 #include <gtest/gtest.h>
@@ -45,13 +46,9 @@ class BuiltInSynth : public ::testing::Test {
   }
   // Pulls 10 ms blocks, as a sound server would, until the output idles or `limitMs` have passed.
   std::vector<float> untilIdle(int limitMs) {
-    std::vector<float> left, right(kBlock);
-    for (int ms = 0; ms < limitMs; ms += 10) {
-      left.resize(left.size() + kBlock);
-      if (!synth.render(left.data() + left.size() - kBlock, right.data(), kBlock)) {
-        left.resize(left.size() - kBlock);
-        break;
-      }
+    std::vector<float> left, block(kBlock), right(kBlock);
+    for (int ms = 0; ms < limitMs && synth.render(block.data(), right.data(), kBlock); ms += 10) {
+      left.insert(left.end(), block.begin(), block.end());
     }
     return left;
   }
@@ -72,13 +69,7 @@ TEST_F(BuiltInSynth, KeysSoundAtTheirPitch) {
   }
 }
 
-TEST_F(BuiltInSynth, NoteOffFadesOutWhileResetAndCloseSilenceAtOnce) {
-  EXPECT_GT(rms(after({0x793C90}, 200)), 1e-3);
-  after({0x103C80}, 2000);
-  EXPECT_LT(rms(after({}, 100)), 1e-5) << "note off";
-  EXPECT_GT(rms(after({0x795490}, 200)), 1e-3);
-  synth.reset();
-  EXPECT_LT(rms(after({}, 10)), 1e-5) << "reset";
+TEST_F(BuiltInSynth, CloseSilencesAndWhatIsSentWhileClosedIsDropped) {
   synth.send(0x793C90);
   synth.close();
   synth.send(0x795490);
@@ -133,16 +124,15 @@ TEST_F(BuiltInSynth, AfterIdlingANoteSoundsInFullAndResetSilences) {
 // What the server says of our stream: "yes" (stopped), "no" (playing), or "" while there is none.
 // Asked until it says `want` or a few seconds have passed.
 std::string corkedBecomes(const std::string& want) {
-  std::string state;
-  for (int i = 0; i < 100; ++i) {
+  static const QRegularExpression corked(QStringLiteral("Corked: (\\w+)"));
+  std::string state = "?";
+  for (int i = 0; i < 100 && state != want; ++i) {
+    if (i > 0) QThread::msleep(50);
     QProcess pactl;
     pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
     pactl.waitForFinished();
-    const QString out = QString::fromUtf8(pactl.readAllStandardOutput());
-    const qsizetype at = out.indexOf(QStringLiteral("Corked: "));
-    state = at < 0 ? "" : out.mid(at + 8, out.indexOf(u'\n', at) - at - 8).toStdString();
-    if (state == want) break;
-    QThread::msleep(50);
+    state =
+        corked.match(QString::fromUtf8(pactl.readAllStandardOutput())).captured(1).toStdString();
   }
   return state;
 }

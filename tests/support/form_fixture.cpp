@@ -7,7 +7,7 @@ namespace orv::test {
 
 shell::Form1& FormFixture::start(const QStringList& arguments) {
   form = std::make_unique<shell::Form1>(
-      shell::Services{messages, dialog, midi, *processLauncher, *iniReader},
+      shell::Services{messages, dialog, *midiService, *processLauncher, *iniReader},
       shell::StartupContext{appFolder.path(), arguments, [this] { ++endProgramCalls; },
                             appFolder.filePath(QStringLiteral("config"))});
   return *form;

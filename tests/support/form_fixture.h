@@ -36,6 +36,7 @@ class FormFixture : public ::testing::Test {
   FakeIniReader ini;  // names the player /usr/bin/true
   platform::IniReader* iniReader = &ini;
   platform::ProcessLauncher* processLauncher = &launcher;
+  platform::MidiService* midiService = &midi;
   int endProgramCalls = 0;
   std::unique_ptr<shell::Form1> form;
 };

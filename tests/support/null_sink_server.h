@@ -9,9 +9,6 @@
 #include <QTemporaryDir>
 #include <QThread>
 
-#include <fstream>
-#include <string>
-
 #include <unistd.h>
 
 namespace orv::test {
@@ -33,34 +30,25 @@ class NullSinkServer {
          QStringLiteral("--load=module-null-sink sink_name=bench"),
          QStringLiteral("--load=module-suspend-on-idle"),
          QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socket});
-    for (int i = 0; i < 100 && m_server.state() != QProcess::NotRunning; ++i) {
-      if (QFile::exists(socket)) {
-        qputenv("PULSE_SERVER", QByteArrayLiteral("unix:") + socket.toUtf8());
-        m_running = true;
-        return;
-      }
-      QThread::msleep(50);
+    for (int i = 0; i < 100 && m_server.state() != QProcess::NotRunning && !m_running; ++i) {
+      m_running = QFile::exists(socket);
+      if (!m_running) QThread::msleep(50);
     }
+    if (m_running) qputenv("PULSE_SERVER", "unix:" + socket.toUtf8());
   }
   ~NullSinkServer() {
     m_server.terminate();
     m_server.waitForFinished(3000);
   }
-  NullSinkServer(const NullSinkServer&) = delete;
-  NullSinkServer& operator=(const NullSinkServer&) = delete;
 
   bool running() const { return m_running; }
 
-  // The server's own CPU time so far, in seconds.
+  // The server's own CPU time so far, in seconds: utime and stime, fields 14 and 15 of its stat
+  // (its name, field 2, holds no blank).
   double cpuSeconds() const {
-    std::ifstream stat("/proc/" + std::to_string(m_server.processId()) + "/stat");
-    std::string field;
-    unsigned long long ticks = 0;
-    // utime and stime are fields 14 and 15; the command name (field 2) holds no blank here.
-    for (int i = 1; i <= 15 && stat >> field; ++i) {
-      if (i >= 14) ticks += std::stoull(field);
-    }
-    return static_cast<double>(ticks) / static_cast<double>(sysconf(_SC_CLK_TCK));
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(m_server.processId()));
+    const auto f = stat.open(QIODevice::ReadOnly) ? stat.readAll().split(' ') : QList<QByteArray>();
+    return f.size() < 15 ? 0 : (f[13].toDouble() + f[14].toDouble()) / sysconf(_SC_CLK_TCK);
   }
 
  private:

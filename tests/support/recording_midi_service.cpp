@@ -54,4 +54,14 @@ std::vector<std::uint32_t> RecordingMidiService::takeSent() {
   return out;
 }
 
+std::vector<int> RecordingMidiService::takeNotes() {
+  std::vector<int> events;
+  for (const std::uint32_t m : takeSent()) {
+    const int note = static_cast<int>((m >> 8) & 0x7F);
+    if ((m & 0xF0) == 0x90) events.push_back(note);
+    if ((m & 0xF0) == 0x80) events.push_back(-note);
+  }
+  return events;
+}
+
 }  // namespace orv::test

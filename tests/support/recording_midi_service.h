@@ -34,6 +34,8 @@ class RecordingMidiService final : public platform::MidiService {
   // Notes switched on and not yet off (nor reset), as MIDI note numbers.
   std::vector<int> sounding() const;
   std::vector<std::uint32_t> takeSent();
+  // What takeSent() returns, as notes: +n for a note on of note n, -n for its note off.
+  std::vector<int> takeNotes();
 
  private:
   bool m_open = false;
