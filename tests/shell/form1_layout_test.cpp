@@ -110,8 +110,7 @@ TEST_F(Form1Layout, KeyboardLooksLikeAPiano) {
 
 TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
   shell::Form1& f = start();
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  showActive();
   const QRect before = f.TextEdit->geometry();
   EXPECT_EQ(before.topLeft(), QPoint(px(50), px(2150)));
   const QSize size = f.size();
@@ -164,8 +163,7 @@ TEST_F(Form1Layout, DrawsTheReadmePictures) {
 
 TEST_F(Form1Layout, PcKeyLabelsCoverTheOctaveLabelsOnlyInKeyMode) {
   shell::Form1& f = start();
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  showActive();
   QWidget* inner = f.centralWidget();
   const std::pair<QLabel*, QLabel*> kPairs[] = {{f.Lbl_Kbd[3], f.Lbl_Oct[0]},
                                                 {f.Lbl_Kbd[10], f.Lbl_Oct[1]}};
