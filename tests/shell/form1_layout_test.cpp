@@ -93,9 +93,11 @@ TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
   for (QPushButton* b : clicked) EXPECT_EQ(b->isChecked(), b == clicked.last());
 }
 
-TEST_F(Form1Layout, KeyboardLooksLikeAPiano) {
+TEST_F(Form1Layout, KeyboardLooksLikeAPianoWhosePcKeyLabelsCoverTheOctaveLabelsInKeyMode) {
   shell::Form1& f = start();
-  const QList<QObject*>& order = f.centralWidget()->children();
+  showActive();
+  QWidget* inner = f.centralWidget();
+  const QList<QObject*>& order = inner->children();
   for (int k = 0; k < 25; ++k) {
     SCOPED_TRACE(k);
     const bool black = std::set<int>{1, 3, 6, 8, 10}.count(k % 12) != 0;
@@ -106,6 +108,20 @@ TEST_F(Form1Layout, KeyboardLooksLikeAPiano) {
     if (black) EXPECT_GT(order.indexOf(f.Opt_Scl[k]), order.indexOf(f.Opt_Scl[k + 1]));
   }
   EXPECT_EQ(f.Opt_Scl[25]->palette().color(QPalette::Button), QColor(224, 224, 224));
+  const std::pair<QLabel*, QLabel*> kPairs[] = {{f.Lbl_Kbd[3], f.Lbl_Oct[0]},
+                                                {f.Lbl_Kbd[10], f.Lbl_Oct[1]}};
+  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
+  for (const auto& [pcKey, octave] : kPairs) {
+    // Not a pixel of the octave label shows through the PC-key label.
+    const QImage covered = inner->grab(pcKey->geometry()).toImage();
+    octave->hide();
+    EXPECT_EQ(inner->grab(pcKey->geometry()).toImage(), covered) << pcKey->text().toStdString();
+    octave->show();
+  }
+  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
+  for (const auto& [pcKey, octave] : kPairs) {
+    EXPECT_EQ(inner->childAt(pcKey->geometry().center()), octave);
+  }
 }
 
 TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
@@ -130,55 +146,28 @@ TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
 
 // The README's pictures, drawn by the window itself so that they always show what it shows.
 TEST_F(Form1Layout, DrawsTheReadmePictures) {
-  auto click = [](auto*... b) { (QTest::mouseClick(b, Qt::LeftButton), ...); };
-  const struct {
-    const char* file;
-    std::function<void(shell::Form1&)> steps;
-  } pictures[] = {
-      {"screenshot.png",
-       [&](shell::Form1& f) {
-         f.TextEdit->setText(u"d4 r4 m4 f4 ┃s2 m4 d4┃\r\n"_s);
-         f.TextEdit->moveCursor(QTextCursor::End);
-         click(f.Opt_Scl[7], f.Opt_Lng[3], f.Opt_Sln[0]);
-       }},
-      {"key-mode.png",
-       [&](shell::Form1& f) {
-         click(f.Chk_Key);
-         QTest::keyClick(QApplication::focusWidget(), Qt::Key_G);
-       }},
-      {"chord-mode.png",
-       [&](shell::Form1& f) {
-         click(f.Chk_Ham, f.Opt_Scl[0], f.Opt_Scl[4], f.Opt_Scl[7], f.Cmd_Ent);
-       }},
-  };
-  for (const auto& picture : pictures) {
-    SCOPED_TRACE(picture.file);
-    shell::Form1& f = start();
+  const auto click = [](auto*... b) { (QTest::mouseClick(b, Qt::LeftButton), ...); };
+  const auto fresh = [this]() -> shell::Form1& {
+    start();
     showActive();
-    picture.steps(f);
-    EXPECT_TRUE(f.grab().save(
-        QDir(QStringLiteral(ORV_DOCS_DIR)).filePath(QString::fromLatin1(picture.file))));
-  }
-}
-
-TEST_F(Form1Layout, PcKeyLabelsCoverTheOctaveLabelsOnlyInKeyMode) {
-  shell::Form1& f = start();
-  showActive();
-  QWidget* inner = f.centralWidget();
-  const std::pair<QLabel*, QLabel*> kPairs[] = {{f.Lbl_Kbd[3], f.Lbl_Oct[0]},
-                                                {f.Lbl_Kbd[10], f.Lbl_Oct[1]}};
-  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
-  for (const auto& [pcKey, octave] : kPairs) {
-    // Not a pixel of the octave label shows through the PC-key label.
-    const QImage covered = inner->grab(pcKey->geometry()).toImage();
-    octave->hide();
-    EXPECT_EQ(inner->grab(pcKey->geometry()).toImage(), covered) << pcKey->text().toStdString();
-    octave->show();
-  }
-  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
-  for (const auto& [pcKey, octave] : kPairs) {
-    EXPECT_EQ(inner->childAt(pcKey->geometry().center()), octave);
-  }
+    return *form;
+  };
+  const auto save = [this](const char* file) {
+    EXPECT_TRUE(
+        form->grab().save(QDir(QStringLiteral(ORV_DOCS_DIR)).filePath(QString::fromLatin1(file))));
+  };
+  shell::Form1* f = &fresh();
+  f->TextEdit->setText(u"d4 r4 m4 f4 ┃s2 m4 d4┃\r\n"_s);
+  f->TextEdit->moveCursor(QTextCursor::End);
+  click(f->Opt_Scl[7], f->Opt_Lng[3], f->Opt_Sln[0]);
+  save("screenshot.png");
+  f = &fresh();
+  click(f->Chk_Key);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_G);
+  save("key-mode.png");
+  f = &fresh();
+  click(f->Chk_Ham, f->Opt_Scl[0], f->Opt_Scl[4], f->Opt_Scl[7], f->Cmd_Ent);
+  save("chord-mode.png");
 }
 
 }  // namespace
