@@ -31,24 +31,22 @@ TEST_F(StartUp, ReadsTheIniFileBesideTheProgramOrTheUsersOneAndOpensTheCommandLi
   const QString beside = appFolder.filePath(u"orvfiler.ini"_s);
   const QString own = appFolder.filePath(u"config/orvfiler.ini"_s);
   auto sjis = [](const QString& text) { return platform::cp932::encode(text).bytes; };
-  const QByteArray p = "[OrvFiler]\r\nOrvo=/p\r\nLastpath=";
+  const QByteArray o = "[OrvFiler]\r\nOrvo=", p = o + "/p\r\nLastpath=";
+  const QByteArray japanese =
+      o + sjis(u"/音楽/プレーヤー"_s) + "\r\nLastpath=" + sjis(u"/楽譜/ソ"_s);
   const struct {
     QByteArray beside, own;  // no file when empty
     QString player;          // the advice box when empty
     QString lastFolder, document;
   } rows[] = {
       {{}, {}, {}, {}, {}},
-      {"[OrvFiler]\r\nOrvo=" + sjis(u"/音楽/プレーヤー"_s) + "\r\nLastpath=" + sjis(u"/楽譜/ソ"_s),
-       {},
-       u"/音楽/プレーヤー"_s,
-       u"/楽譜/ソ"_s,
-       song},
-      {"[OrvFiler]\r\nOrvo=ERR\r\nLastpath=/x\r\n", {}, {}, u"/x"_s, {}},
+      {japanese, {}, u"/音楽/プレーヤー"_s, u"/楽譜/ソ"_s, song},
+      {o + "ERR\r\nLastpath=/x\r\n", {}, {}, u"/x"_s, {}},
       {p + "ERR\r\n", {}, u"/p"_s, {}, {}},
       // 127 kana fit in 255 bytes, but as a file name they are too long to look up.
       {p + '/' + sjis(QString(127, u'あ')), {}, u"/p"_s, {}, {}},
-      {{}, "[OrvFiler]\r\nOrvo=/own", u"/own"_s, {}, {}},
-      {p, "[OrvFiler]\r\nOrvo=/own", u"/p"_s, {}, {}},
+      {{}, o + "/own", u"/own"_s, {}, {}},
+      {p, o + "/own", u"/p"_s, {}, {}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.player.toStdString());
