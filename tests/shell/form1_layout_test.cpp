@@ -15,6 +15,7 @@
 namespace orv::test {
 namespace {
 
+using namespace Qt::StringLiterals;
 using shell::px;
 
 struct Placed {
@@ -44,7 +45,6 @@ const Placed kInventory[] = {
     {"Opt_Oct(1)", 5880, 1080, 300, 780, ">", true},
     {"Opt_Scl(0)", 480, 1080, 300, 780, "d", true},
     {"Opt_Scl(1)", 660, 1080, 300, 300, "d+", true},
-    {"Opt_Scl(13)", 3180, 1080, 300, 300, "d+", true},
     {"Opt_Scl(24)", 5520, 1080, 300, 780, "d", true},
     {"Opt_Scl(25)", 6240, 1080, 300, 780, "_", true},
     {"Chk_Key", 6900, 1080, 1275, 315, "Key", true},
@@ -58,9 +58,10 @@ const Placed kInventory[] = {
 
 class Form1Layout : public FormFixture {};
 
-TEST_F(Form1Layout, EveryControlStandsAtItsPlaceWithItsCaption) {
+TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
   shell::Form1& f = start();
-  f.show();
+  showActive();
+  EXPECT_EQ(QApplication::focusWidget(), f.Combo2);
   for (const Placed& p : kInventory) {
     SCOPED_TRACE(p.name);
     auto* w = f.findChild<QWidget*>(QString::fromUtf8(p.name));
@@ -71,11 +72,32 @@ TEST_F(Form1Layout, EveryControlStandsAtItsPlaceWithItsCaption) {
     auto* b = qobject_cast<QAbstractButton*>(w);
     EXPECT_EQ(b ? b->text() : qobject_cast<QLabel*>(w)->text(), QString::fromUtf8(p.caption));
   }
+  QStringList menu;
+  for (QAction* a : f.menuBar()->actions() + f.mnuFile->actions()) {
+    menu << a->text() + (a->isEnabled() ? u""_s : u" -"_s) +
+                (a->shortcut().isEmpty() ? u""_s : u" shortcut"_s);
+  }
+  EXPECT_EQ(menu, QStringList({u"ファイル(&F)"_s, u"編集(&E) -"_s, u"検索(&S) -"_s,
+                               u"ヘルプ(&H) -"_s, u"新規作成(&N) -"_s, u"開く(&O)"_s,
+                               u"上書き保存(&S)"_s, u"名前を付けて保存(&A)"_s, u"終了(&X)"_s}));
+  const QFontInfo suffix(f.Opt_Sln[0]->font()), text(f.TextEdit->font());
+  EXPECT_EQ(std::tuple(suffix.family(), suffix.bold(), suffix.pointSize()),
+            std::tuple(u"IPAPGothic"_s, true, 9));
+  EXPECT_EQ(std::tuple(text.family(), text.bold(), text.pointSize()),
+            std::tuple(u"IPAGothic"_s, false, 9));
+  EXPECT_EQ(f.windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
+  // Every option button, check boxes apart, is one exclusive group.
+  EXPECT_EQ(f.optionGroup->buttons().size(), 26 + 8 + 7 + 2);
+  const QList<QPushButton*> clicked{f.Opt_Scl[4], f.Opt_Lng[3], f.Opt_Oct[1], f.Opt_Sln[2]};
+  for (QPushButton* b : clicked) QTest::mouseClick(b, Qt::LeftButton);
+  for (QPushButton* b : clicked) EXPECT_EQ(b->isChecked(), b == clicked.last());
 }
 
-TEST_F(Form1Layout, KeyboardLooksLikeAPiano) {
+TEST_F(Form1Layout, KeyboardLooksLikeAPianoWhosePcKeyLabelsCoverTheOctaveLabelsInKeyMode) {
   shell::Form1& f = start();
-  const QList<QObject*>& order = f.centralWidget()->children();
+  showActive();
+  QWidget* inner = f.centralWidget();
+  const QList<QObject*>& order = inner->children();
   for (int k = 0; k < 25; ++k) {
     SCOPED_TRACE(k);
     const bool black = std::set<int>{1, 3, 6, 8, 10}.count(k % 12) != 0;
@@ -86,51 +108,25 @@ TEST_F(Form1Layout, KeyboardLooksLikeAPiano) {
     if (black) EXPECT_GT(order.indexOf(f.Opt_Scl[k]), order.indexOf(f.Opt_Scl[k + 1]));
   }
   EXPECT_EQ(f.Opt_Scl[25]->palette().color(QPalette::Button), QColor(224, 224, 224));
-}
-
-TEST_F(Form1Layout, AllOptionButtonsFormOneExclusiveGroup) {
-  shell::Form1& f = start();
-  f.show();
-  EXPECT_EQ(f.optionGroup->buttons().size(), 26 + 8 + 7 + 2);
-  for (QPushButton* b : {f.Opt_Scl[4], f.Opt_Lng[3], f.Opt_Oct[1], f.Opt_Sln[2]}) {
-    QTest::mouseClick(b, Qt::LeftButton);
+  const std::pair<QLabel*, QLabel*> kPairs[] = {{f.Lbl_Kbd[3], f.Lbl_Oct[0]},
+                                                {f.Lbl_Kbd[10], f.Lbl_Oct[1]}};
+  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
+  for (const auto& [pcKey, octave] : kPairs) {
+    // Not a pixel of the octave label shows through the PC-key label.
+    const QImage covered = inner->grab(pcKey->geometry()).toImage();
+    octave->hide();
+    EXPECT_EQ(inner->grab(pcKey->geometry()).toImage(), covered) << pcKey->text().toStdString();
+    octave->show();
   }
-  QList<QAbstractButton*> pressed;
-  for (QAbstractButton* b : f.optionGroup->buttons()) {
-    if (b->isChecked()) pressed << b;
+  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
+  for (const auto& [pcKey, octave] : kPairs) {
+    EXPECT_EQ(inner->childAt(pcKey->geometry().center()), octave);
   }
-  EXPECT_EQ(pressed, QList<QAbstractButton*>{f.Opt_Sln[2]});
-  EXPECT_EQ(f.Chk_Ham->group(), nullptr) << "check boxes stay apart from the group";
-}
-
-TEST_F(Form1Layout, MenuBarFontsFocusAndIcon) {
-  shell::Form1& f = start();
-  QStringList menu;
-  for (QAction* a : f.menuBar()->actions() + f.mnuFile->actions()) {
-    menu << a->text() + (a->isEnabled() ? QString() : QStringLiteral(" -")) +
-                (a->shortcut().isEmpty() ? QString() : QStringLiteral(" shortcut"));
-  }
-  EXPECT_EQ(menu,
-            QStringList({QStringLiteral("ファイル(&F)"), QStringLiteral("編集(&E) -"),
-                         QStringLiteral("検索(&S) -"), QStringLiteral("ヘルプ(&H) -"),
-                         QStringLiteral("新規作成(&N) -"), QStringLiteral("開く(&O)"),
-                         QStringLiteral("上書き保存(&S)"), QStringLiteral("名前を付けて保存(&A)"),
-                         QStringLiteral("終了(&X)")}));
-  const QFontInfo suffix(f.Opt_Sln[0]->font());
-  EXPECT_EQ(std::make_tuple(suffix.family(), suffix.bold(), suffix.pointSize()),
-            std::make_tuple(QStringLiteral("IPAPGothic"), true, 9));
-  const QFontInfo text(f.TextEdit->font());
-  EXPECT_EQ(std::make_tuple(text.family(), text.bold(), text.pointSize()),
-            std::make_tuple(QStringLiteral("IPAGothic"), false, 9));
-  EXPECT_EQ(f.windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
-  showActive();
-  EXPECT_EQ(QApplication::focusWidget(), f.Combo2);
 }
 
 TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
   shell::Form1& f = start();
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
+  showActive();
   const QRect before = f.TextEdit->geometry();
   EXPECT_EQ(before.topLeft(), QPoint(px(50), px(2150)));
   const QSize size = f.size();
@@ -150,60 +146,28 @@ TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
 
 // The README's pictures, drawn by the window itself so that they always show what it shows.
 TEST_F(Form1Layout, DrawsTheReadmePictures) {
-  auto click = [](QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton); };
-  const struct {
-    const char* file;
-    std::function<void(shell::Form1&)> steps;
-  } pictures[] = {
-      {"screenshot.png",
-       [&](shell::Form1& f) {
-         f.TextEdit->setText(QStringLiteral("d4 r4 m4 f4 ┃s2 m4 d4┃\r\n"));
-         f.TextEdit->moveCursor(QTextCursor::End);
-         for (QAbstractButton* b : {f.Opt_Scl[7], f.Opt_Lng[3], f.Opt_Sln[0]}) click(b);
-       }},
-      {"key-mode.png",
-       [&](shell::Form1& f) {
-         click(f.Chk_Key);
-         QTest::keyClick(QApplication::focusWidget(), Qt::Key_G);
-       }},
-      {"chord-mode.png",
-       [&](shell::Form1& f) {
-         click(f.Chk_Ham);
-         for (QAbstractButton* b : {f.Opt_Scl[0], f.Opt_Scl[4], f.Opt_Scl[7], f.Cmd_Ent}) click(b);
-       }},
-  };
-  for (const auto& picture : pictures) {
-    SCOPED_TRACE(picture.file);
-    shell::Form1& f = start();
+  const auto click = [](auto*... b) { (QTest::mouseClick(b, Qt::LeftButton), ...); };
+  const auto fresh = [this]() -> shell::Form1& {
+    start();
     showActive();
-    picture.steps(f);
-    EXPECT_TRUE(f.grab().save(
-        QDir(QStringLiteral(ORV_DOCS_DIR)).filePath(QString::fromLatin1(picture.file))));
-  }
-}
-
-TEST_F(Form1Layout, PcKeyLabelsCoverTheOctaveLabelsOnlyInKeyMode) {
-  shell::Form1& f = start();
-  f.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&f));
-  QWidget* inner = f.centralWidget();
-  const std::pair<QLabel*, QLabel*> kPairs[] = {{f.Lbl_Kbd[3], f.Lbl_Oct[0]},
-                                                {f.Lbl_Kbd[10], f.Lbl_Oct[1]}};
-  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
-  for (const auto& [pcKey, octave] : kPairs) {
-    SCOPED_TRACE(pcKey->text().toStdString());
-    const QRect r = pcKey->geometry();
-    EXPECT_EQ(inner->childAt(r.center()), pcKey);
-    // Not a pixel of the octave label shows through the PC-key label.
-    const QImage covered = inner->grab(r).toImage();
-    octave->hide();
-    EXPECT_EQ(inner->grab(r).toImage(), covered);
-    octave->show();
-  }
-  QTest::mouseClick(f.Chk_Key, Qt::LeftButton);
-  for (const auto& [pcKey, octave] : kPairs) {
-    EXPECT_EQ(inner->childAt(pcKey->geometry().center()), octave);
-  }
+    return *form;
+  };
+  const auto save = [this](const char* file) {
+    EXPECT_TRUE(
+        form->grab().save(QDir(QStringLiteral(ORV_DOCS_DIR)).filePath(QString::fromLatin1(file))));
+  };
+  shell::Form1* f = &fresh();
+  f->TextEdit->setText(u"d4 r4 m4 f4 ┃s2 m4 d4┃\r\n"_s);
+  f->TextEdit->moveCursor(QTextCursor::End);
+  click(f->Opt_Scl[7], f->Opt_Lng[3], f->Opt_Sln[0]);
+  save("screenshot.png");
+  f = &fresh();
+  click(f->Chk_Key);
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_G);
+  save("key-mode.png");
+  f = &fresh();
+  click(f->Chk_Ham, f->Opt_Scl[0], f->Opt_Scl[4], f->Opt_Scl[7], f->Cmd_Ent);
+  save("chord-mode.png");
 }
 
 }  // namespace

@@ -32,8 +32,7 @@ class PlayerButton : public FormFixture {
   // must reach the player as they are.
   shell::Form1& startWithPlayer() {
     processLauncher = &realLauncher;
-    player = std::make_unique<RecordingPlayer>(folder.filePath(u"音楽 $(touch a);`b` player"_s));
-    ini.values[u"Orvo"_s] = player->program;
+    ini.values[u"Orvo"_s] = player.program;
     shell::Form1& f = start();
     platform::setValue(*f.Chk_Midi, true);
     f.document().FilePath = folder.filePath(u"x\"; $(touch c)`d` 'e' & |.orv"_s);
@@ -47,13 +46,13 @@ class PlayerButton : public FormFixture {
 
   platform::QtProcessLauncher realLauncher;
   QTemporaryDir folder;
-  std::unique_ptr<RecordingPlayer> player;
+  RecordingPlayer player{folder.filePath(u"音楽 $(touch a);`b` player"_s)};
   QObject steps;
 };
 
 TEST_F(PlayerButton, GivesUpMidiAndSaysWhyNothingRuns) {
   shell::Form1& f = startWithPlayer();
-  QFile::setPermissions(player->program, QFile::ReadOwner | QFile::WriteOwner);
+  QFile::setPermissions(player.program, QFile::ReadOwner | QFile::WriteOwner);
   const QString saved = f.document().FilePath, missing = folder.filePath(u"none"_s);
   const QString failed = u"Orvo起動に失敗しました。\nパスを確認してください。"_s;
   const struct {
@@ -66,7 +65,7 @@ TEST_F(PlayerButton, GivesUpMidiAndSaysWhyNothingRuns) {
       {1, {}, {}, {u"ファイルを保存してください"_s}},
       {0, {}, {}, {u"ファイルを保存or読込してください"_s}},
       {0, saved, missing, {commandLine(missing, saved), failed}},
-      {0, saved, player->program, {commandLine(player->program, saved), failed}},
+      {0, saved, player.program, {commandLine(player.program, saved), failed}},
   };
   for (const auto& row : rows) {
     platform::setValue(*f.Chk_Midi, true);
@@ -78,18 +77,17 @@ TEST_F(PlayerButton, GivesUpMidiAndSaysWhyNothingRuns) {
     EXPECT_EQ(boxes(), row.boxes);
     EXPECT_FALSE(f.Chk_Midi->isChecked());
   }
-  EXPECT_TRUE(player->runs().empty());
+  EXPECT_TRUE(player.runs().empty());
 }
 
 TEST_F(PlayerButton, RunsThePlayerAndASecondOneNestedWithMidiOffUntilTheFirstEnds) {
   shell::Form1& f = startWithPlayer();
-  bool midiDuringRun = true;
   QElapsedTimer wall;
   std::clock_t cpuStart = 0;
   when(
-      steps, [&] { return player->runs().size() == 1; },
+      steps, [&] { return player.runs().size() == 1; },
       [&] {
-        midiDuringRun = f.Chk_Midi->isChecked();
+        EXPECT_FALSE(f.Chk_Midi->isChecked());
         messages.expect();
         QTest::mouseClick(f.Cmd_Orvo, Qt::LeftButton);
         // The second run found MIDI off, so its end leaves it off while the first one waits.
@@ -97,21 +95,19 @@ TEST_F(PlayerButton, RunsThePlayerAndASecondOneNestedWithMidiOffUntilTheFirstEnd
       });
   // The first run ends during the second one's wait: nothing may keep firing for it.
   when(
-      steps, [&] { return player->runs().size() == 2; },
+      steps, [&] { return player.runs().size() == 2; },
       [&] {
-        player->release(0);
+        player.release(0);
         wall.start();
         cpuStart = std::clock();
-        QTimer::singleShot(500, [&] { player->release(1); });
+        QTimer::singleShot(500, [&] { player.release(1); });
       });
   messages.expect();
   QTest::mouseClick(f.Cmd_Orvo, Qt::LeftButton);
   const QString document = f.document().FilePath;
-  EXPECT_EQ(boxes(), QStringList(2, commandLine(player->program, document)));
-  EXPECT_EQ(player->runs(), QList<QStringList>(2, {document, u"*P*E*X"_s}));
-  EXPECT_TRUE(player->ended(0) && player->ended(1));
-  EXPECT_FALSE(midiDuringRun);
-  EXPECT_TRUE(f.Chk_Midi->isChecked());
+  EXPECT_EQ(boxes(), QStringList(2, commandLine(player.program, document)));
+  EXPECT_EQ(player.runs(), QList<QStringList>(2, {document, u"*P*E*X"_s}));
+  EXPECT_TRUE(player.ended(0) && player.ended(1) && f.Chk_Midi->isChecked());
   const double cpuMs = double(std::clock() - cpuStart) * 1000 / CLOCKS_PER_SEC;
   EXPECT_LT(cpuMs / double(wall.elapsed()), 0.2) << "a wait keeps a processor busy";
 }
@@ -120,16 +116,14 @@ TEST_F(PlayerButton, ClosingTheWindowDuringARunEndsTheProgramAndLeavesThePlayer)
   shell::Form1& f = startWithPlayer();
   f.show();
   when(
-      steps, [&] { return !player->runs().empty(); }, [&f] { f.close(); });
+      steps, [&] { return !player.runs().empty(); }, [&f] { f.close(); });
   messages.expect();
   QTimer::singleShot(0, f.Cmd_Orvo, [&f] { QTest::mouseClick(f.Cmd_Orvo, Qt::LeftButton); });
   // The program's own main loop: closing the last window ends it, waits included.
   QApplication::exec();
-  EXPECT_EQ(boxes().size(), 1);
-  EXPECT_EQ(player->runs().size(), 1);
-  EXPECT_FALSE(player->ended(0));
   // MIDI was let go for good; the wait given up must not take it back.
-  EXPECT_FALSE(f.Chk_Midi->isChecked());
+  EXPECT_EQ(std::tuple(player.runs().size(), player.ended(0), f.Chk_Midi->isChecked()),
+            std::tuple(1, false, false));
 }
 
 }  // namespace
