@@ -67,27 +67,22 @@ TEST_F(SoundControls, NotesSoundFromThePressUntilItsRelease) {
   EXPECT_EQ(std::exchange(midi.sent, {}), (Sent{0x795490, 0x105480})) << "channel 1, from middle C";
   QWidget* tone = f->Cmd_Tone;
   // A release outside the window (null) or on another control still ends what its press struck.
-  const struct {
-    QWidget *pressAt, *releaseAt;
-    Qt::MouseButton button;
-    Notes held;
-    std::array<QString, 5> chord = {};
-  } rows[] = {
-      {f->Opt_Scl[0], f->Opt_Scl[0], Qt::LeftButton, {60}},
-      {f->Opt_Scl[25], f->Opt_Scl[25], Qt::LeftButton, {}},
-      {f->Opt_Scl[4], f->Opt_Scl[7], Qt::LeftButton, {64}},
-      {f->Opt_Scl[2], nullptr, Qt::RightButton, {62}},
+  const std::tuple<QWidget*, QWidget*, Qt::MouseButton, Notes, std::array<QString, 5>> rows[] = {
+      {f->Opt_Scl[0], f->Opt_Scl[0], Qt::LeftButton, {60}, {}},
+      {f->Opt_Scl[25], f->Opt_Scl[25], Qt::LeftButton, {}, {}},
+      {f->Opt_Scl[4], f->Opt_Scl[7], Qt::LeftButton, {64}, {}},
+      {f->Opt_Scl[2], nullptr, Qt::RightButton, {62}, {}},
       {tone, tone, Qt::LeftButton, {60, 67, 72, 84}, {u"0"_s, u"25"_s, u"7"_s, u"12"_s, u"24"_s}},
       {tone, tone, Qt::RightButton, {62}, {u"2"_s, {}, u"7"_s}},
   };
-  for (const auto& row : rows) {
-    SCOPED_TRACE(&row - rows);
-    f->entry().ChordKeys = row.chord;
-    mouse(MousePress, row.pressAt, row.button);
-    EXPECT_EQ(midi.takeNotes(), row.held);
+  for (const auto& [pressAt, releaseAt, button, held, chord] : rows) {
+    SCOPED_TRACE(pressAt->objectName().toStdString() + (button == Qt::LeftButton ? "" : " right"));
+    f->entry().ChordKeys = chord;
+    mouse(MousePress, pressAt, button);
+    EXPECT_EQ(midi.takeNotes(), held);
     f->entry().ChordKeys = {};
-    mouse(MouseRelease, row.releaseAt, row.button);
-    Notes off = row.held;
+    mouse(MouseRelease, releaseAt, button);
+    Notes off = held;
     for (int& note : off) note = -note;
     EXPECT_EQ(midi.takeNotes(), off);
   }
