@@ -9,48 +9,35 @@
 namespace orv::platform {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 // Each handler records the value it saw, which proves it ran inside the setting call.
 TEST(SetValue, RunsTheClickHandlerOnlyWhereAUserClickWould) {
-  QWidget parent;
   QButtonGroup group;
-  QPushButton check(&parent), optionA(&parent), optionB(&parent), command(&parent);
-  check.setCheckable(true);
-  for (QPushButton* o : {&optionA, &optionB}) {
-    o->setCheckable(true);
-    group.addButton(o);
-  }
+  QPushButton check(u"check"_s), a(u"A"_s), b(u"B"_s), command(u"command"_s);
   QStringList seen;
-  const std::pair<QPushButton*, const char*> named[] = {
-      {&check, "check"}, {&optionA, "A"}, {&optionB, "B"}, {&command, "command"}};
-  for (const auto& [button, name] : named) {
-    QObject::connect(button, &QAbstractButton::clicked, [&seen, b = button, n = name] {
-      seen << QString::fromLatin1(n) + QString::number(b->isChecked());
+  for (QPushButton* button : {&check, &a, &b, &command}) {
+    button->setCheckable(button != &command);
+    if (button == &a || button == &b) group.addButton(button);
+    QObject::connect(button, &QAbstractButton::clicked, [&seen, button] {
+      seen << button->text() + QString::number(button->isChecked());
     });
   }
-  setValue(check, true);
-  setValue(check, true);  // no change: nothing runs
-  setValue(check, false);
-  setValue(optionA, true);
-  setValue(optionA, true);  // already chosen
-  setValue(optionB, true);
-  setValue(optionB, false);  // an option button is released only by choosing another
-  setValue(command, true);
-  setValue(command, false);
-  EXPECT_EQ(seen,
-            QStringList({QStringLiteral("check1"), QStringLiteral("check0"), QStringLiteral("A1"),
-                         QStringLiteral("B1"), QStringLiteral("command0")}));
-  EXPECT_EQ(std::make_tuple(value(check), optionA.isChecked(), optionB.isChecked()),
-            std::make_tuple(0, false, true));
+  // The same value twice runs nothing; an option button is released only by choosing another.
+  const std::pair<QPushButton*, bool> steps[] = {
+      {&check, true}, {&check, true}, {&check, false},  {&a, true},       {&a, true},
+      {&b, true},     {&b, false},    {&command, true}, {&command, false}};
+  for (const auto& [button, on] : steps) setValue(*button, on);
+  EXPECT_EQ(seen.join(u' '), u"check1 check0 A1 B1 command0"_s);
+  EXPECT_EQ(std::tuple(value(check), a.isChecked(), b.isChecked()), std::tuple(0, false, true));
 }
 
 TEST(SetListIndex, RunsTheSelectionHandlerAlsoForTheSelectedEntry) {
   QComboBox list;
-  list.addItems({QStringLiteral("a"), QStringLiteral("b")});
+  list.addItems({u"a"_s, u"b"_s});
   std::vector<int> seen;
   QObject::connect(&list, &QComboBox::activated, [&] { seen.push_back(list.currentIndex()); });
-  setListIndex(list, 1);
-  setListIndex(list, 1);
-  setListIndex(list, 0);
+  for (const int index : {1, 1, 0}) setListIndex(list, index);
   EXPECT_EQ(seen, (std::vector<int>{1, 1, 0}));
 }
 
