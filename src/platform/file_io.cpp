@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -55,15 +56,41 @@ void ignoreFileSizeSignal() {
   });
 }
 
-// 0, or the errno of the failure. A folder whose file system cannot sync folders has nothing to
-// sync (EINVAL).
-int syncDirectory(const QByteArray& directory) {
-  const int fd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return errno;
-  int result = 0;
-  if (::fsync(fd) != 0 && errno != EINVAL) result = errno;
-  ::close(fd);  // read-only: its result tells nothing about the data
-  return result;
+// Follows `path` through symbolic links, also to a link whose target does not exist yet: saving
+// through a link writes the file it names and keeps the link. 0, or the errno of the failure.
+int followLinks(QByteArray& path) {
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st = {};
+    if (::lstat(path.constData(), &st) != 0) return errno == ENOENT ? 0 : errno;
+    if (!S_ISLNK(st.st_mode)) return 0;
+    // One byte more than the link holds, so that a link changed meanwhile shows as too long.
+    QByteArray target(static_cast<qsizetype>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1, '\0');
+    const ssize_t n =
+        ::readlink(path.constData(), target.data(), static_cast<size_t>(target.size()));
+    if (n < 0) return errno;
+    if (n == target.size()) return ENAMETOOLONG;
+    target.truncate(n);
+    if (!target.startsWith('/')) {
+      const qsizetype slash = path.lastIndexOf('/');
+      if (slash >= 0) target.prepend(path.left(slash + 1));
+    }
+    path = target;
+  }
+  return ELOOP;
+}
+
+// `base` cut, at a character boundary of its UTF-8, to at most `limit` bytes.
+QByteArray cutName(const QByteArray& base, qsizetype limit) {
+  if (base.size() <= limit) return base;
+  qsizetype end = std::max<qsizetype>(limit, 0);
+  while (end > 0 && (static_cast<unsigned char>(base.at(end)) & 0xC0) == 0x80) --end;
+  return base.left(end);
+}
+
+// A folder whose file system cannot sync folders has nothing to sync (EINVAL).
+int syncDirectory(int fd) {
+  if (fd < 0 || ::fsync(fd) == 0 || errno == EINVAL) return 0;
+  return errno;
 }
 
 }  // namespace
@@ -159,6 +186,7 @@ AtomicFileWriter::AtomicFileWriter(const QString& path) : m_target(QFile::encode
 
 AtomicFileWriter::~AtomicFileWriter() {
   cancel();
+  closeDirectory();
 }
 
 bool AtomicFileWriter::fail(int errnum) {
@@ -182,17 +210,16 @@ void AtomicFileWriter::cancel() {
   }
 }
 
+void AtomicFileWriter::closeDirectory() {
+  if (m_directoryFd >= 0) ::close(m_directoryFd);  // read-only: its result tells nothing
+  m_directoryFd = -1;
+}
+
 bool AtomicFileWriter::open() {
   ignoreFileSizeSignal();
   if (m_target.isEmpty()) return fail(ENOENT);
+  if (const int err = followLinks(m_target)) return fail(err);
   struct stat st = {};
-  // Saving through a symbolic link replaces the file it names and keeps the link.
-  if (::lstat(m_target.constData(), &st) == 0 && S_ISLNK(st.st_mode)) {
-    if (char* real = ::realpath(m_target.constData(), nullptr)) {
-      m_target = real;
-      std::free(real);
-    }
-  }
   if (::stat(m_target.constData(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return failWith(notRegularText(st.st_mode));
     m_targetExists = true;
@@ -200,10 +227,25 @@ bool AtomicFileWriter::open() {
     return fail(errno);
   }
   const qsizetype slash = m_target.lastIndexOf('/');
-  m_directory = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : m_target.left(slash);
-  const QByteArray base = m_target.mid(slash + 1);
+  const QByteArray directory = slash < 0    ? QByteArray(".")
+                               : slash == 0 ? QByteArray("/")
+                                            : m_target.left(slash);
+  // Opened before anything is written, so that a folder that cannot be synced is known before the
+  // file is replaced. A folder that may be written but not read (a drop box) cannot be opened for
+  // its sync; the save goes on without it, as on a file system that cannot sync folders.
+  m_directoryFd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_directoryFd < 0 && errno != EACCES) return fail(errno);
+
+  // The temporary name holds the score's own name where it fits, so that a left-over file tells
+  // whose it was; a name near the file system's limit is cut to make room.
+  static constexpr char kMark[] = ".orvsave-";
+  static constexpr qsizetype kRandom = 7;  // a 32-bit number in base 36
+  long nameMax = m_directoryFd >= 0 ? ::fpathconf(m_directoryFd, _PC_NAME_MAX) : -1;
+  if (nameMax <= 0) nameMax = NAME_MAX;
+  const QByteArray base =
+      cutName(m_target.mid(slash + 1), nameMax - 1 - qsizetype{sizeof kMark - 1} - kRandom);
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const QByteArray name = m_directory + "/." + base + ".orvsave-" +
+    const QByteArray name = directory + "/." + base + kMark +
                             QByteArray::number(QRandomGenerator::global()->generate(), 36);
     m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
     if (m_fd >= 0) {
@@ -214,11 +256,14 @@ bool AtomicFileWriter::open() {
   }
   if (m_fd < 0) return fail(EEXIST);
   if (m_targetExists) {
-    // The new file keeps the old one's permissions and, where allowed, its owner.
-    ::fchmod(m_fd, st.st_mode & 07777);
-    if (::fchown(m_fd, st.st_uid, st.st_gid) != 0) {
-      // Only the owner's permission bits matter to the user; another owner is not ours to give.
+    // The new file keeps the old one's owner and group where the saver may give them: a member of
+    // a shared score's group keeps the group even though the owner cannot be kept. The mode comes
+    // after, since a change of owner clears the set-id bits.
+    if (::fchown(m_fd, st.st_uid, st.st_gid) != 0 &&
+        ::fchown(m_fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+      // Neither is ours to give; the file then belongs to the saver, as a new one would.
     }
+    ::fchmod(m_fd, st.st_mode & 07777);
   }
   return true;
 }
@@ -262,7 +307,7 @@ bool AtomicFileWriter::commit() {
     if (::rename(m_temporary.constData(), m_target.constData()) != 0) return fail(errno);
     m_temporary.clear();
   }
-  if (const int err = syncDirectory(m_directory)) {
+  if (const int err = syncDirectory(m_directoryFd)) {
     if (exchanged && ::renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(),
                                  RENAME_EXCHANGE) != 0) {
       // The old content could not be put back: keep it under the temporary name, never delete it.
@@ -270,14 +315,17 @@ bool AtomicFileWriter::commit() {
     } else if (!m_targetExists) {
       ::unlink(m_target.constData());
     }
-    syncDirectory(m_directory);
+    syncDirectory(m_directoryFd);
+    closeDirectory();
     return fail(err);
   }
+  // The new content is in place and durable. Should the removal of the old one not reach the disk
+  // before a crash, the old content comes back only under the hidden temporary name.
   if (exchanged) {
     ::unlink(m_temporary.constData());
     m_temporary.clear();
-    syncDirectory(m_directory);
   }
+  closeDirectory();
   return true;
 }
 

@@ -30,9 +30,12 @@ struct FileRead {
 FileRead readRegularFile(const QString& path, qint64 limit);
 
 // Writes a new content for `path` into a temporary file beside it and puts it in the file's place
-// only once it is completely written and synced; the folder is synced afterwards. Until commit()
-// succeeds the file at `path` keeps its old bytes (or stays absent), also when the program is
-// killed half-way; a failed or abandoned write removes its temporary file.
+// only once it is completely written and synced; the folder is synced afterwards (where it can be
+// read). Until commit() succeeds the file at `path` keeps its old bytes (or stays absent), also
+// when the program is killed half-way; a failed or abandoned write removes its temporary file.
+// A symbolic link, also one whose target does not exist yet, is saved through: the file it names
+// is written and the link stays. The file keeps its mode, and its owner and group where the saver
+// may set them.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(const QString& path);
@@ -51,12 +54,13 @@ class AtomicFileWriter {
  private:
   bool fail(int errnum);
   bool failWith(const QString& reason);
+  void closeDirectory();
 
   QByteArray m_target;     // the file that is replaced (a symbolic link's target)
-  QByteArray m_directory;  // the folder holding it
   QByteArray m_temporary;  // empty when there is none to remove
   bool m_targetExists = false;
   int m_fd = -1;
+  int m_directoryFd = -1;  // the folder holding it, for its sync; -1 when it cannot be read
   QString m_error;
 };
 

@@ -1,7 +1,8 @@
 // Saves a score as the editor does, in a process of its own, for the tests that need one: under
 // an interposed failing call, under a file-size limit, or to be killed half-way.
 //   orv_save_probe TARGET SOURCE [FILE_SIZE_LIMIT]
-// SOURCE holds the text in UTF-8. Prints "<status> <calls seen by the interposer> <reason>";
+// SOURCE holds the text in UTF-8. Prints
+// "<status> <calls seen by the interposer>|<the call it failed, or ->|<reason>";
 // exits 0 when written, 1 when not.
 
 #include <QFile>
@@ -28,10 +29,11 @@ int main(int argc, char* argv[]) {
   // Present only when the failing-call library is preloaded.
   auto arm = reinterpret_cast<void (*)()>(dlsym(RTLD_DEFAULT, "orv_fail_arm"));
   auto disarm = reinterpret_cast<long (*)()>(dlsym(RTLD_DEFAULT, "orv_fail_disarm"));
+  auto label = reinterpret_cast<const char* (*)()>(dlsym(RTLD_DEFAULT, "orv_fail_label"));
   if (arm) arm();
   const auto result = orv::document::writeDocumentFile(QString::fromLocal8Bit(argv[1]), text);
   const long calls = disarm ? disarm() : 0;
-  std::printf("%d %ld %s\n", static_cast<int>(result.status), calls,
+  std::printf("%d %ld|%s|%s\n", static_cast<int>(result.status), calls, label ? label() : "-",
               result.reason.toUtf8().constData());
   return result.status == orv::document::WriteResult::Status::Written ? 0 : 1;
 }
