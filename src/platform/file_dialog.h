@@ -10,9 +10,12 @@ class FileDialog {
  public:
   virtual ~FileDialog() = default;
 
+  // Bits of `Flags`.
+  static constexpr int kOverwritePrompt = 2;  // the save dialog asks before replacing a file
+  static constexpr int kHideReadOnly = 4;     // no read-only option
+
   // "Description (*.ext)|*.ext": the text before the bar names the type, the pattern filters.
   QString Filter;
-  // 4 hides the read-only option; the save dialog never asks before replacing a file.
   int Flags = 0;
   QString InitDir;
   QString DialogTitle;

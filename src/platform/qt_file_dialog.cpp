@@ -33,10 +33,9 @@ bool QtFileDialog::show(bool save) {
   QFileDialog dialog(m_parent, DialogTitle, InitDir);
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
   // The open dialog accepts a name that does not exist (the reader reports it); the save dialog
-  // replaces an existing file without a question and adds no extension.
+  // adds no extension. This dialog has no read-only option to hide.
   dialog.setFileMode(QFileDialog::AnyFile);
-  // Flags 4 asks to hide a read-only check box; this dialog has none to hide.
-  if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  if (save && !(Flags & kOverwritePrompt)) dialog.setOption(QFileDialog::DontConfirmOverwrite);
   const QString filters = toNameFilter(Filter);
   if (!filters.isEmpty()) dialog.setNameFilter(filters);
   if (dialog.exec() != QDialog::Accepted) return false;

@@ -416,7 +416,9 @@ void Form1::Form_Load() {
   d.MarkNotModified(d.FilePath);
 
   m_services.CommonDialog1.Filter = QStringLiteral("Orvoファイル (*.orv)|*.orv");
-  m_services.CommonDialog1.Flags = 4;
+  // Save As asks before it replaces an existing file: another score chosen by a slip is not lost.
+  m_services.CommonDialog1.Flags =
+      platform::FileDialog::kHideReadOnly | platform::FileDialog::kOverwritePrompt;
 }
 
 void Form1::Form_Resize() {

@@ -72,7 +72,7 @@ TEST_F(StartUp, ReadsTheIniFileBesideTheProgramOrTheUsersOneAndOpensTheCommandLi
     EXPECT_EQ(QFile::exists(own), !row.own.isEmpty());
   }
   EXPECT_EQ(dialog.Filter, u"Orvoファイル (*.orv)|*.orv"_s);
-  EXPECT_EQ(dialog.Flags, 4);
+  EXPECT_EQ(dialog.Flags, 6);  // no read-only option; Save As asks before replacing
 }
 
 }  // namespace
