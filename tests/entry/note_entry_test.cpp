@@ -152,9 +152,10 @@ TEST_F(NoteEntryTest, AHeldKeySoundsOnceAndEndsSilenced) {
   ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
   EXPECT_EQ(midi.takeNotes(), (std::vector<int>{67, 65, 64, 60, -65, -67, -64, -60}));
   showActive();
-  play(u"+H");
+  // G's release went to the other window; pressed again, it strikes again.
+  play(u"+G -G +H");
   form->Combo3->showPopup();
-  EXPECT_EQ(midi.takeNotes(), (std::vector<int>{69, -69}));
+  EXPECT_EQ(midi.takeNotes(), (std::vector<int>{67, -67, 69, -69}));
 }
 
 }  // namespace
