@@ -33,6 +33,10 @@ namespace {
 // The window's inner area as created, in twips.
 constexpr int kInnerWidth = 8325;
 constexpr int kInnerHeight = 7320;
+// The smallest inner area, in twips: the top rows whole (the rightmost control, Orvo, ends at
+// 8235) and a few lines of the text area under them.
+constexpr int kMinInnerWidth = 8295;
+constexpr int kMinInnerHeight = 3600;
 
 void place(QWidget* w, int left, int top, int width, int height) {
   w->setGeometry(px(left), px(top), px(width), px(height));
@@ -133,6 +137,9 @@ Form1::~Form1() {
 void Form1::createControls() {
   auto* inner = new InnerArea(this);
   inner->setObjectName(QStringLiteral("innerArea"));
+  // Nothing moves when the window shrinks, so a smaller window would hide Enter, Clear, Key and
+  // the list of naming systems.
+  inner->setMinimumSize(px(kMinInnerWidth), px(kMinInnerHeight));
   setCentralWidget(inner);
 
   optionGroup = new QButtonGroup(this);
@@ -174,8 +181,10 @@ void Form1::createControls() {
   Chk_Midi = checkBox("Chk_Midi", QStringLiteral("MIDI"), 6000, 0, 1095, 300);
   Cmd_Orvo = button(QStringLiteral("Cmd_Orvo"), QStringLiteral("Orvo"), 7140, 0, 1095, 300);
 
+  // IPAPGothic draws "~" at this size as a short bar at the top, much like "^"; VL PGothic draws a
+  // wave.
   const QFont suffixFont = japaneseFont(
-      {QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"), QStringLiteral("VL PGothic"),
+      {QStringLiteral("VL PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
        QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoPGothic")},
       9, true);
   const std::array<QString, 7> suffixes{QStringLiteral("."),
@@ -203,6 +212,10 @@ void Form1::createControls() {
   }
   Cmd_Cod[0] = button(indexed("Cmd_Cod", 0), QStringLiteral("CrLf"), 3120, 720, 615, 300);
   Combo3 = combo("Combo3", 6360, 720, 1815, 300);
+  // The closed list shows about 94 px of text. In the default font the widest entry,
+  // "英米系(ＡＢＣ調)＃", needs some 105 px, and the cut-off mark was all that told it from the
+  // flat one. A proportional Japanese font narrows the full-width letters enough to show it whole.
+  Combo3->setFont(japaneseFont({QStringLiteral("IPAPGothic"), QStringLiteral("Konatu")}, 9, false));
 
   Opt_Oct[0] = option("Opt_Oct", 0, QStringLiteral("<"), 120, 1080, 300, 780);
 
@@ -268,11 +281,17 @@ void Form1::createControls() {
 
   TextEdit = new platform::TextEdit(inner);
   TextEdit->setObjectName(QStringLiteral("TextEdit"));
-  TextEdit->setFont(
-      japaneseFont({QStringLiteral("IPAGothic"), QStringLiteral("IPAexGothic"),
-                    QStringLiteral("VL Gothic"), QStringLiteral("Noto Sans Mono CJK JP"),
-                    QStringLiteral("TakaoGothic"), QStringLiteral("monospace")},
-                   9, false));
+  // At 9 points (12 px) a half-width letter is 6 px wide, and smoothed outlines of the usual
+  // gothics blur the three stems of "m" into one grey block there. Konatu Tohaba brings its own
+  // pixel drawings for this size, shown only unsmoothed. Unsmoothed, the next three keep the
+  // stems as well; IPAGothic and Takao keep two.
+  QFont scoreFont = japaneseFont(
+      {QStringLiteral("Konatu Tohaba"), QStringLiteral("VL Gothic"), QStringLiteral("MigMix 1M"),
+       QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
+       QStringLiteral("TakaoGothic"), QStringLiteral("monospace")},
+      9, false);
+  scoreFont.setStyleStrategy(QFont::NoAntialias);
+  TextEdit->setFont(scoreFont);
   TextEdit->setGeometry(px(50), px(2150), px(kInnerWidth - 200), px(kInnerHeight - 2850));
 
   Label1 = new QLabel(inner);

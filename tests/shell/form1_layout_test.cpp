@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -82,9 +84,9 @@ TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
                                u"上書き保存(&S)"_s, u"名前を付けて保存(&A)"_s, u"終了(&X)"_s}));
   const QFontInfo suffix(f.Opt_Sln[0]->font()), text(f.TextEdit->font());
   EXPECT_EQ(std::tuple(suffix.family(), suffix.bold(), suffix.pointSize()),
-            std::tuple(u"IPAPGothic"_s, true, 9));
+            std::tuple(u"VL PGothic"_s, true, 9));
   EXPECT_EQ(std::tuple(text.family(), text.bold(), text.pointSize()),
-            std::tuple(u"IPAGothic"_s, false, 9));
+            std::tuple(u"Konatu Tohaba"_s, false, 9));
   EXPECT_EQ(f.windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
   // Every option button, check boxes apart, is one exclusive group.
   EXPECT_EQ(f.optionGroup->buttons().size(), 26 + 8 + 7 + 2);
@@ -124,7 +126,43 @@ TEST_F(Form1Layout, KeyboardLooksLikeAPianoWhosePcKeyLabelsCoverTheOctaveLabelsI
   }
 }
 
-TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
+// At 9 points a half-width letter is 6 px wide: the letters must still show their strokes, and
+// take exactly half a full-width character, so that the columns of a score line up.
+TEST_F(Form1Layout, ScoreShowsTheStemsOfMInColumnsAndTheNamingListShowsItsMarks) {
+  shell::Form1& f = start();
+  showActive();
+  f.TextEdit->setText(u"m"_s);
+  const QImage image = f.TextEdit->viewport()->grab().toImage();
+  int top = image.height(), bottom = -1;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 128) {
+        top = std::min(top, y);
+        bottom = y;
+      }
+    }
+  }
+  QString middle;  // the row half way down the letter, '#' where it is darker than mid-grey
+  for (int x = 0; x < image.width(); ++x) {
+    middle += qGray(image.pixel(x, (top + bottom) / 2)) < 128 ? u'#' : u' ';
+  }
+  EXPECT_EQ(middle.split(u' ', Qt::SkipEmptyParts).size(), 3) << middle.trimmed().toStdString();
+  const QFontMetricsF metrics(f.TextEdit->font());
+  const QString half = u"drmfslcabegh+-0123468.i^~'/_<>[]"_s, full = u"┃和あ＃♭"_s;
+  EXPECT_EQ(metrics.horizontalAdvance(half + full),
+            (half.size() + 2 * full.size()) * metrics.horizontalAdvance(u'm'));
+  // The style draws the closed list's text one pixel in from each side of its field.
+  QStyleOptionComboBox option;
+  option.initFrom(f.Combo3);
+  const QRect field = f.Combo3->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                        QStyle::SC_ComboBoxEditField, f.Combo3);
+  for (int i = 0; i < f.Combo3->count(); ++i) {
+    EXPECT_LE(f.Combo3->fontMetrics().horizontalAdvance(f.Combo3->itemText(i)), field.width() - 2)
+        << i;
+  }
+}
+
+TEST_F(Form1Layout, TextAreaFollowsTheWindowWhichNeverHidesTheTopRows) {
   shell::Form1& f = start();
   showActive();
   const QRect before = f.TextEdit->geometry();
@@ -137,11 +175,16 @@ TEST_F(Form1Layout, TextAreaFollowsTheWindowSizeAndKeepsTheLastAcceptedOne) {
   EXPECT_NEAR(bigger.height() - before.height(), px(750), 1);
   EXPECT_EQ(bigger.topLeft(), before.topLeft());
   EXPECT_EQ(f.Combo3->geometry(), QRect(px(6360), px(720), px(1815), px(300)));
-  // Lower than the text area's top: its height stays, its width still follows.
-  f.resize(size.width(), px(2000));
+  // Asked for less, the window keeps every control above the text area, which still follows it.
+  f.resize(px(1000), px(1000));
   QCoreApplication::processEvents();
-  EXPECT_EQ(f.TextEdit->height(), bigger.height());
-  EXPECT_NEAR(f.TextEdit->width(), before.width(), 1);
+  for (const Placed& p : kInventory) {
+    if (!p.visible || p.top >= 2150) continue;
+    const auto* w = f.findChild<QWidget*>(QString::fromUtf8(p.name));
+    EXPECT_TRUE(f.centralWidget()->rect().contains(w->geometry())) << p.name;
+  }
+  EXPECT_NEAR(before.width() - f.TextEdit->width(), size.width() - f.width(), 1);
+  EXPECT_NEAR(before.height() - f.TextEdit->height(), size.height() - f.height(), 1);
 }
 
 // The README's pictures, drawn by the window itself so that they always show what it shows.
