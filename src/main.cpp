@@ -1,7 +1,6 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QStandardPaths>
 #include <QTranslator>
 
 #include <cstdio>
@@ -11,24 +10,12 @@
 #include "platform/qt_file_dialog.h"
 #include "platform/qt_message_box.h"
 #include "platform/qt_process_launcher.h"
+#include "platform/system.h"
 #include "platform/system_midi_service.h"
 #include "shell/form1.h"
 
-namespace {
-
-// Without a display the toolkit would abort with a message of its own; say plainly what is wrong.
-bool displayAvailable() {
-  const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
-  if (!platform.isEmpty() && !platform.startsWith("xcb") && !platform.startsWith("wayland")) {
-    return true;
-  }
-  return !qgetenv("DISPLAY").isEmpty() || !qgetenv("WAYLAND_DISPLAY").isEmpty();
-}
-
-}  // namespace
-
 int main(int argc, char* argv[]) {
-  if (!displayAvailable()) {
+  if (!orv::platform::displayAvailable()) {
     std::fputs(
         "OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"
         "OrvEditor: no display found (DISPLAY and WAYLAND_DISPLAY are unset).\n",
@@ -38,18 +25,23 @@ int main(int argc, char* argv[]) {
   // The whole command line is the document's path, so the toolkit is given none of it: it would
   // take out whatever looks like one of its own options (a file named "-reverse", the path after
   // "-style") before the path is joined.
-  QStringList arguments;
-  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  const QStringList arguments = orv::platform::commandLineArguments(argc, argv);
   int toolkitArgc = 1;
   QApplication app(toolkitArgc, argv);
   QApplication::setApplicationName(QStringLiteral("OrvEditor"));
   QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("io.github.orveditor.OrvEditor"));
 
+  // The toolkit's own texts in Japanese: those shipped beside a copied program, else the
+  // system's.
   QTranslator qtTranslator;
-  if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
-                        QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
-    QApplication::installTranslator(&qtTranslator);
+  for (const QString& folder : {QApplication::applicationDirPath() + QStringLiteral("/translations"),
+                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), folder)) {
+      QApplication::installTranslator(&qtTranslator);
+      break;
+    }
   }
 
   orv::platform::QtMessageBox messages;
@@ -62,7 +54,7 @@ int main(int argc, char* argv[]) {
       orv::shell::Services{messages, dialog, midi, launcher, ini},
       orv::shell::StartupContext{
           QApplication::applicationDirPath(), arguments, [] { QCoreApplication::exit(0); },
-          QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)});
+          orv::platform::userConfigFolder()});
   messages.setParentWindow(&form);
   dialog.setParentWindow(&form);
   form.show();

@@ -10,6 +10,7 @@
 #include "platform/control_value.h"
 #include "platform/message_box.h"
 #include "platform/text_edit.h"
+#include "platform/window_system.h"
 
 namespace orv::entry {
 
@@ -128,7 +129,8 @@ void NoteEntry::Chk_Key_Click() {
 
 bool NoteEntry::Form_KeyDown(const QKeyEvent& event) {
   if (platform::value(*m_controls.Chk_Key) != 1) return false;
-  const std::optional<int> found = pcKeyIndex(event.nativeScanCode(), event.key());
+  const std::optional<int> found =
+      pcKeyIndex(platform::physicalKeyCode(event.nativeScanCode()), event.key());
   if (!found) return false;
   const int key = *found;
   const auto bit = static_cast<std::size_t>(key);
@@ -157,7 +159,8 @@ bool NoteEntry::Form_KeyDown(const QKeyEvent& event) {
 void NoteEntry::Form_KeyUp(const QKeyEvent& event) {
   // X11 repeats a held key as release and press pairs; only the last, unmarked release is real.
   if (event.isAutoRepeat()) return;
-  const std::optional<int> found = pcKeyReleaseIndex(event.nativeScanCode(), event.key());
+  const std::optional<int> found =
+      pcKeyReleaseIndex(platform::physicalKeyCode(event.nativeScanCode()), event.key());
   if (!found) return;
   m_noteOff(*found);
   m_sounding.reset(static_cast<std::size_t>(*found));

@@ -8,11 +8,13 @@
 #include <QByteArrayView>
 #include <QString>
 
+#include <memory>
+
 namespace orv::platform {
 
-// The system's error `errnum` in words a user can read, e.g.
-// "ディスクの空き容量が足りません（ENOSPC）".
-QString systemErrorText(int errnum);
+// The system's error `code` (an errno on Linux, a GetLastError code on Windows) in words a user can
+// read, with the system's name for it, e.g. "ディスクの空き容量が足りません（ENOSPC）".
+QString systemErrorText(int code);
 
 struct FileRead {
   enum class Status {
@@ -52,15 +54,11 @@ class AtomicFileWriter {
   QString errorString() const { return m_error; }
 
  private:
-  bool fail(int errnum);
+  bool fail(int code);
   bool failWith(const QString& reason);
-  void closeDirectory();
 
-  QByteArray m_target;     // the file that is replaced (a symbolic link's target)
-  QByteArray m_temporary;  // empty when there is none to remove
-  bool m_targetExists = false;
-  int m_fd = -1;
-  int m_directoryFd = -1;  // the folder holding it, for its sync; -1 when it cannot be read
+  struct Impl;  // the system's names and handles of the file, its folder and the temporary file
+  std::unique_ptr<Impl> m_impl;
   QString m_error;
 };
 

@@ -7,7 +7,9 @@
 namespace orv::platform {
 
 // Starts each program detached from the editor, so that it outlives the editor's end, and learns
-// of its end from the kernel (a process file descriptor) rather than by polling.
+// of its end from the system (a process file descriptor, a process handle) rather than by
+// polling. On Windows the program receives one command line: the program and its arguments,
+// each in quotation marks unless it is a bare word such as an option.
 class QtProcessLauncher final : public ProcessLauncher {
  public:
   QtProcessLauncher() = default;
@@ -19,8 +21,9 @@ class QtProcessLauncher final : public ProcessLauncher {
   bool waitForEnd(ProcessId id, const QObject* owner) override;
 
  private:
-  // A process file descriptor, or one of the two marks below, for each process not yet waited for.
-  std::map<ProcessId, int> m_started;
+  // What the system watches each process not yet waited for by: a process file descriptor (or a
+  // mark saying there is none) on Linux, the process handle on Windows.
+  std::map<ProcessId, qintptr> m_started;
 };
 
 }  // namespace orv::platform

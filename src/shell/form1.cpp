@@ -21,7 +21,7 @@
 #include "platform/message_box.h"
 #include "platform/midi_service.h"
 #include "platform/text_edit.h"
-#include "platform/x11_window_system.h"
+#include "platform/window_system.h"
 #include "shell/app_icon.h"
 #include "shell/player_launch.h"
 #include "shell/startup_config.h"
@@ -115,9 +115,6 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
       PlayerLaunch::Document{m_document->FilePath, m_document->Modified});
 
   connectHandlers();
-  // The rule measures the window with its frame, and a window manager may frame the window or
-  // change the frame without any change of the window's own size.
-  new platform::FrameEvents(this, [this] { Form_Resize(); });
   qApp->installEventFilter(this);
   // Key mode strikes a note per press and stops it at the release: a held key must not report
   // releases of its own while it repeats.
@@ -470,6 +467,8 @@ void Form1::resizeEvent(QResizeEvent* event) {
 
 void Form1::moveEvent(QMoveEvent* event) {
   QMainWindow::moveEvent(event);
+  // The rule measures the window with its frame. A window manager that frames the window, or
+  // changes the frame, moves the window without changing its own size.
   Form_Resize();
 }
 

@@ -22,18 +22,18 @@ TEST(NamingSystems, EachNamesTheKeysOfBothOctavesAlike) {
   }
 }
 
-// Scan codes are X11 key codes (Linux input codes + 8); 0 marks a synthetic event.
+// Positions are set-1 scan codes (A is 0x1E); 0 marks a synthetic event.
 TEST(PcKeyboard, KnowsKeysByPositionOrByEngraving) {
   // Keyboard key i by its position, and by its JIS engraving (a printable key's Qt code is ASCII).
-  const quint32 scans[] = {38, 25, 39, 26, 40, 41, 28, 42, 29, 43,
-                           30, 44, 45, 32, 46, 33, 47, 48, 35, 51};
+  const quint32 scans[] = {0x1E, 0x11, 0x1F, 0x12, 0x20, 0x21, 0x14, 0x22, 0x15, 0x23,
+                           0x16, 0x24, 0x25, 0x18, 0x26, 0x19, 0x27, 0x28, 0x1B, 0x2B};
   const char engravings[] = "AWSEDFTGYHUJKOLP;:[]";
   for (int i = 0; i < kPcKeyCount; ++i) {
     EXPECT_EQ(pcKeyIndex(scans[i], Qt::Key_unknown), i);
     EXPECT_EQ(pcKeyIndex(0, engravings[i]), i);
   }
-  EXPECT_EQ(pcKeyIndex(24, Qt::Key_A), std::nullopt);  // the Q position, whatever its engraving
-  EXPECT_EQ(pcKeyReleaseIndex(50, Qt::Key_Shift), 0);  // a released Shift counts as key 0
+  EXPECT_EQ(pcKeyIndex(0x10, Qt::Key_A), std::nullopt);  // the Q position, whatever its engraving
+  EXPECT_EQ(pcKeyReleaseIndex(0x2A, Qt::Key_Shift), 0);  // a released Shift counts as key 0
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include "entry/note_entry.h"
 #include "midi/module1.h"
 #include "platform/text_edit.h"
+#include "platform/window_system.h"
 #include "support/form_fixture.h"
 
 namespace orv::test {
@@ -112,9 +113,9 @@ TEST_F(NoteEntryTest, KeyModePlaysTheOnScreenKeyboardUntilSwitchedOff) {
   QTest::mouseClick(form->TextEdit->viewport(), Qt::LeftButton);
   EXPECT_NE(focus(), form->TextEdit);
   play(u"+Q -Q");
-  play(u"+Q", 38);  // in the A position, as a French layout has it: keyboard key 0
+  play(u"+Q", platform::nativeScanCodeOf(0x1E));  // in the A position, as a French layout has it: keyboard key 0
   EXPECT_EQ(std::tuple(token(), focus()), std::tuple(u"d"_s, form->Cmd_Ent));
-  play(u"-Q", 38);
+  play(u"-Q", platform::nativeScanCodeOf(0x1E));
   click(form->Cmd_Tcl);  // the key already chosen composes again
   play(u"+A -A");
   for (const auto k : {Qt::Key_Return, Qt::Key_Enter}) QTest::keyClick(form->Cmd_Ent, k);

@@ -31,7 +31,7 @@ deb=$(echo "$build"/orveditor_*_*.deb)
 
 # Dependencies: the libraries found by dpkg-shlibdeps, and the data the program opens by name.
 depends=$(dpkg-deb --field "$deb" Depends)
-for dep in libqt6widgets6 libqt6gui6 libqt6core6 librtmidi6 libfluidsynth3 libasound2 libxcb1 \
+for dep in libqt6widgets6 libqt6gui6 libqt6core6 librtmidi6 libfluidsynth3 libasound2 libxcb-xkb1 \
   timgm6mb-soundfont fonts-konatu fonts-vlgothic fonts-ipafont-gothic qt6-translations-l10n; do
   [[ ", $depends," == *", $dep "* || ", $depends," == *", $dep,"* ]] || fail "Depends lacks $dep: $depends"
 done

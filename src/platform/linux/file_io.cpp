@@ -1,5 +1,7 @@
 #include "platform/file_io.h"
 
+#include "platform/file_texts.h"
+
 #include <QFile>
 #include <QRandomGenerator>
 
@@ -21,24 +23,16 @@ namespace {
 
 QString withErrorName(const QString& words, int errnum) {
   const char* name = strerrorname_np(errnum);
-  return words + QStringLiteral("（") +
-         (name ? QString::fromLatin1(name) : QStringLiteral("errno ") + QString::number(errnum)) +
-         QStringLiteral("）");
+  return file_texts::withErrorName(
+      words, name ? QString::fromLatin1(name) : QStringLiteral("errno ") + QString::number(errnum));
 }
 
 QString notRegularText(mode_t mode) {
-  if (S_ISDIR(mode)) return QStringLiteral("フォルダーです。ファイルを選んでください。");
-  if (S_ISFIFO(mode))
-    return QStringLiteral("名前付きパイプ（FIFO）です。通常のファイルではありません。");
-  if (S_ISSOCK(mode)) return QStringLiteral("ソケットです。通常のファイルではありません。");
-  if (S_ISCHR(mode) || S_ISBLK(mode)) {
-    return QStringLiteral("デバイスです。通常のファイルではありません。");
-  }
-  return QStringLiteral("通常のファイルではありません。");
-}
-
-QString tooLargeText(qint64 limit) {
-  return QStringLiteral("ファイルが大きすぎます（%1 MiB まで）。").arg(limit / (1024 * 1024));
+  if (S_ISDIR(mode)) return file_texts::folder();
+  if (S_ISFIFO(mode)) return file_texts::namedPipe();
+  if (S_ISSOCK(mode)) return file_texts::socket();
+  if (S_ISCHR(mode) || S_ISBLK(mode)) return file_texts::device();
+  return file_texts::notRegular();
 }
 
 // With a file-size limit in force, a write past it would end the program with SIGXFSZ; ignored,
@@ -145,7 +139,7 @@ FileRead readRegularFile(const QString& path, qint64 limit) {
   struct stat st = {};
   if (::stat(name.constData(), &st) != 0) return failed(errno);
   if (!S_ISREG(st.st_mode)) return refused(notRegularText(st.st_mode));
-  if (st.st_size > limit) return refused(tooLargeText(limit));
+  if (st.st_size > limit) return refused(file_texts::tooLarge(limit));
 
   const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (fd < 0) return failed(errno);
@@ -156,7 +150,7 @@ FileRead readRegularFile(const QString& path, qint64 limit) {
   // The name may have been given to something else since it was looked at.
   if (::fstat(fd, &st) != 0) return failed(errno);
   if (!S_ISREG(st.st_mode)) return refused(notRegularText(st.st_mode));
-  if (st.st_size > limit) return refused(tooLargeText(limit));
+  if (st.st_size > limit) return refused(file_texts::tooLarge(limit));
 
   // One byte more than the size, so that the end is found without growing the buffer.
   QByteArray bytes(static_cast<qsizetype>(st.st_size) + 1, Qt::Uninitialized);
@@ -164,7 +158,7 @@ FileRead readRegularFile(const QString& path, qint64 limit) {
   for (;;) {
     if (used == bytes.size()) {
       // The file grew while it was read.
-      if (used > limit) return refused(tooLargeText(limit));
+      if (used > limit) return refused(file_texts::tooLarge(limit));
       bytes.resize(static_cast<qsizetype>(std::min<qint64>(limit + 1, used * 2 + 4096)));
     }
     const ssize_t n = ::read(fd, bytes.data() + used, static_cast<size_t>(bytes.size() - used));
@@ -175,22 +169,37 @@ FileRead readRegularFile(const QString& path, qint64 limit) {
     if (n == 0) break;
     used += n;
   }
-  if (used > limit) return refused(tooLargeText(limit));
+  if (used > limit) return refused(file_texts::tooLarge(limit));
   bytes.truncate(used);
   result.status = FileRead::Status::Read;
   result.bytes = std::move(bytes);
   return result;
 }
 
-AtomicFileWriter::AtomicFileWriter(const QString& path) : m_target(QFile::encodeName(path)) {}
+struct AtomicFileWriter::Impl {
+  QByteArray target;     // the file that is replaced (a symbolic link's target)
+  QByteArray temporary;  // empty when there is none to remove
+  bool targetExists = false;
+  int fd = -1;
+  int directoryFd = -1;  // the folder holding it, for its sync; -1 when it cannot be read
+
+  void closeDirectory() {
+    if (directoryFd >= 0) ::close(directoryFd);  // read-only: its result tells nothing
+    directoryFd = -1;
+  }
+};
+
+AtomicFileWriter::AtomicFileWriter(const QString& path) : m_impl(std::make_unique<Impl>()) {
+  m_impl->target = QFile::encodeName(path);
+}
 
 AtomicFileWriter::~AtomicFileWriter() {
   cancel();
-  closeDirectory();
+  m_impl->closeDirectory();
 }
 
-bool AtomicFileWriter::fail(int errnum) {
-  return failWith(systemErrorText(errnum));
+bool AtomicFileWriter::fail(int code) {
+  return failWith(systemErrorText(code));
 }
 
 bool AtomicFileWriter::failWith(const QString& reason) {
@@ -200,80 +209,75 @@ bool AtomicFileWriter::failWith(const QString& reason) {
 }
 
 void AtomicFileWriter::cancel() {
-  if (m_fd >= 0) {
-    ::close(m_fd);
-    m_fd = -1;
+  if (m_impl->fd >= 0) {
+    ::close(m_impl->fd);
+    m_impl->fd = -1;
   }
-  if (!m_temporary.isEmpty()) {
-    ::unlink(m_temporary.constData());
-    m_temporary.clear();
+  if (!m_impl->temporary.isEmpty()) {
+    ::unlink(m_impl->temporary.constData());
+    m_impl->temporary.clear();
   }
-}
-
-void AtomicFileWriter::closeDirectory() {
-  if (m_directoryFd >= 0) ::close(m_directoryFd);  // read-only: its result tells nothing
-  m_directoryFd = -1;
 }
 
 bool AtomicFileWriter::open() {
   ignoreFileSizeSignal();
-  if (m_target.isEmpty()) return fail(ENOENT);
-  if (const int err = followLinks(m_target)) return fail(err);
+  if (m_impl->target.isEmpty()) return fail(ENOENT);
+  if (const int err = followLinks(m_impl->target)) return fail(err);
   struct stat st = {};
-  if (::stat(m_target.constData(), &st) == 0) {
+  if (::stat(m_impl->target.constData(), &st) == 0) {
     if (!S_ISREG(st.st_mode)) return failWith(notRegularText(st.st_mode));
-    m_targetExists = true;
+    m_impl->targetExists = true;
   } else if (errno != ENOENT) {
     return fail(errno);
   }
-  const qsizetype slash = m_target.lastIndexOf('/');
+  const qsizetype slash = m_impl->target.lastIndexOf('/');
   const QByteArray directory = slash < 0    ? QByteArray(".")
                                : slash == 0 ? QByteArray("/")
-                                            : m_target.left(slash);
+                                            : m_impl->target.left(slash);
   // Opened before anything is written, so that a folder that cannot be synced is known before the
   // file is replaced. A folder that may be written but not read (a drop box) cannot be opened for
   // its sync; the save goes on without it, as on a file system that cannot sync folders.
-  m_directoryFd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (m_directoryFd < 0 && errno != EACCES) return fail(errno);
+  m_impl->directoryFd = ::open(directory.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_impl->directoryFd < 0 && errno != EACCES) return fail(errno);
 
   // The temporary name holds the score's own name where it fits, so that a left-over file tells
   // whose it was; a name near the file system's limit is cut to make room.
   static constexpr char kMark[] = ".orvsave-";
   static constexpr qsizetype kRandom = 7;  // a 32-bit number in base 36
-  long nameMax = m_directoryFd >= 0 ? ::fpathconf(m_directoryFd, _PC_NAME_MAX) : -1;
+  long nameMax = m_impl->directoryFd >= 0 ? ::fpathconf(m_impl->directoryFd, _PC_NAME_MAX) : -1;
   if (nameMax <= 0) nameMax = NAME_MAX;
   const QByteArray base =
-      cutName(m_target.mid(slash + 1), nameMax - 1 - qsizetype{sizeof kMark - 1} - kRandom);
+      cutName(m_impl->target.mid(slash + 1), nameMax - 1 - qsizetype{sizeof kMark - 1} - kRandom);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const QByteArray name = directory + "/." + base + kMark +
                             QByteArray::number(QRandomGenerator::global()->generate(), 36);
-    m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (m_fd >= 0) {
-      m_temporary = name;
+    m_impl->fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (m_impl->fd >= 0) {
+      m_impl->temporary = name;
       break;
     }
     if (errno != EEXIST) return fail(errno);
   }
-  if (m_fd < 0) return fail(EEXIST);
-  if (m_targetExists) {
+  if (m_impl->fd < 0) return fail(EEXIST);
+  if (m_impl->targetExists) {
     // The new file keeps the old one's owner and group where the saver may give them: a member of
     // a shared score's group keeps the group even though the owner cannot be kept. The mode comes
     // after, since a change of owner clears the set-id bits.
-    if (::fchown(m_fd, st.st_uid, st.st_gid) != 0 &&
-        ::fchown(m_fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+    if (::fchown(m_impl->fd, st.st_uid, st.st_gid) != 0 &&
+        ::fchown(m_impl->fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
       // Neither is ours to give; the file then belongs to the saver, as a new one would.
     }
-    ::fchmod(m_fd, st.st_mode & 07777);
+    ::fchmod(m_impl->fd, st.st_mode & 07777);
   }
   return true;
 }
 
 bool AtomicFileWriter::write(QByteArrayView bytes) {
-  if (m_fd < 0) return false;
+  if (m_impl->fd < 0) return false;
   const char* data = bytes.data();
   qsizetype left = bytes.size();
   while (left > 0) {
-    const ssize_t n = ::write(m_fd, data, static_cast<size_t>(left));
+    const ssize_t n = ::write(m_impl->fd, data, static_cast<size_t>(left));
     if (n < 0) {
       if (errno == EINTR) continue;
       return fail(errno);
@@ -285,18 +289,18 @@ bool AtomicFileWriter::write(QByteArrayView bytes) {
 }
 
 bool AtomicFileWriter::commit() {
-  if (m_fd < 0) return false;
-  if (::fsync(m_fd) != 0) return fail(errno);
-  const int fd = m_fd;
-  m_fd = -1;
+  if (m_impl->fd < 0) return false;
+  if (::fsync(m_impl->fd) != 0) return fail(errno);
+  const int fd = m_impl->fd;
+  m_impl->fd = -1;
   // A network file system may report a failed write only here.
   if (::close(fd) != 0) return fail(errno);
 
   // Exchanging the two names keeps the old content under the temporary name until the folder is
   // synced, so a failure of that sync can still put it back.
   bool exchanged = false;
-  if (m_targetExists) {
-    if (::renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(),
+  if (m_impl->targetExists) {
+    if (::renameat2(AT_FDCWD, m_impl->temporary.constData(), AT_FDCWD, m_impl->target.constData(),
                     RENAME_EXCHANGE) == 0) {
       exchanged = true;
     } else if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
@@ -304,28 +308,28 @@ bool AtomicFileWriter::commit() {
     }
   }
   if (!exchanged) {
-    if (::rename(m_temporary.constData(), m_target.constData()) != 0) return fail(errno);
-    m_temporary.clear();
+    if (::rename(m_impl->temporary.constData(), m_impl->target.constData()) != 0) return fail(errno);
+    m_impl->temporary.clear();
   }
-  if (const int err = syncDirectory(m_directoryFd)) {
-    if (exchanged && ::renameat2(AT_FDCWD, m_temporary.constData(), AT_FDCWD, m_target.constData(),
+  if (const int err = syncDirectory(m_impl->directoryFd)) {
+    if (exchanged && ::renameat2(AT_FDCWD, m_impl->temporary.constData(), AT_FDCWD, m_impl->target.constData(),
                                  RENAME_EXCHANGE) != 0) {
       // The old content could not be put back: keep it under the temporary name, never delete it.
-      m_temporary.clear();
-    } else if (!m_targetExists) {
-      ::unlink(m_target.constData());
+      m_impl->temporary.clear();
+    } else if (!m_impl->targetExists) {
+      ::unlink(m_impl->target.constData());
     }
-    syncDirectory(m_directoryFd);
-    closeDirectory();
+    syncDirectory(m_impl->directoryFd);
+    m_impl->closeDirectory();
     return fail(err);
   }
   // The new content is in place and durable. Should the removal of the old one not reach the disk
   // before a crash, the old content comes back only under the hidden temporary name.
   if (exchanged) {
-    ::unlink(m_temporary.constData());
-    m_temporary.clear();
+    ::unlink(m_impl->temporary.constData());
+    m_impl->temporary.clear();
   }
-  closeDirectory();
+  m_impl->closeDirectory();
   return true;
 }
 

@@ -55,7 +55,7 @@ bool hasEnded(QtProcessLauncher::ProcessId id, int pidfd) {
 
 QtProcessLauncher::~QtProcessLauncher() {
   for (const auto& [id, fd] : m_started) {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) ::close(static_cast<int>(fd));
   }
 }
 
@@ -78,11 +78,11 @@ ProcessLauncher::Started QtProcessLauncher::start(const QString& program,
 bool QtProcessLauncher::waitForEnd(ProcessId id, const QObject* owner) {
   const auto found = m_started.find(id);
   if (found == m_started.end()) return true;
-  const int fd = found->second;
+  const int fd = static_cast<int>(found->second);
   m_started.erase(found);
   if (fd == kAlreadyEnded) return true;
   const auto closeFd = qScopeGuard([fd] {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) ::close(static_cast<int>(fd));
   });
   if (hasEnded(id, fd)) return true;
 

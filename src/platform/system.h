@@ -1,0 +1,22 @@
+#pragma once
+
+// What the program asks of the operating system as it starts: whether there is a screen to show
+// a window on, the command line as the user gave it, and the user's own configuration folder.
+
+#include <QString>
+#include <QStringList>
+
+namespace orv::platform {
+
+// False when no window can be shown (no display server named on Linux).
+bool displayAvailable();
+
+// The words of the command line after the program's name, as the system hands them over. Where
+// the system keeps one command-line string (Windows), that whole text is the one word, quotation
+// marks included.
+QStringList commandLineArguments(int argc, char* argv[]);
+
+// Where a user keeps configuration files of their own (~/.config, %APPDATA%).
+QString userConfigFolder();
+
+}  // namespace orv::platform
