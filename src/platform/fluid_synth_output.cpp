@@ -7,9 +7,12 @@
 #include <pulse/pulseaudio.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <string>
+#include <utility>
 
 namespace orv::platform {
 
@@ -104,8 +107,12 @@ void play(fluid_synth_t* s, std::uint32_t message) {
 // A playback stream on the sound server that asks for audio while it runs and stops (corks) when
 // told there is nothing left to play; a corked stream wakes no thread at all. Its callbacks run on
 // the server connection's own thread, holding that thread's lock.
+//
+// A server that ends (a crash, a restart after a device change) leaves the stream dead, corked or
+// not: the connection's thread notes when, and the owner asks for a new connection.
 class ServerStream {
  public:
+  using Clock = std::chrono::steady_clock;
   // Fills `count` interleaved stereo frames; answers false when nothing will sound until woken.
   using Render = std::function<bool(float* frames, int count)>;
 
@@ -114,15 +121,36 @@ class ServerStream {
   ServerStream(const ServerStream&) = delete;
   ServerStream& operator=(const ServerStream&) = delete;
 
-  // Connects and starts corked. On failure answers the server library's words.
-  std::optional<QString> start(Render render, int rate, int periodFrames, int periods) {
+  // Connects and starts corked, waiting at most `timeoutMs`. On failure answers the server
+  // library's words.
+  std::optional<QString> start(Render render, int rate, int periodFrames, int periods,
+                               int timeoutMs) {
     m_render = std::move(render);
+    m_rate = rate;
+    m_periodFrames = periodFrames;
+    m_periods = periods;
     m_loop = pa_threaded_mainloop_new();
     if (m_loop == nullptr || pa_threaded_mainloop_start(m_loop) < 0) {
       return QStringLiteral("PulseAudio: ") + QString::fromUtf8(pa_strerror(PA_ERR_INTERNAL));
     }
     pa_threaded_mainloop_lock(m_loop);
-    std::optional<QString> error = connect(rate, periodFrames, periods);
+    std::optional<QString> error = connect(timeoutMs);
+    pa_threaded_mainloop_unlock(m_loop);
+    return error;
+  }
+
+  // Since when the connection or the stream is dead; nullopt while it lives. One atomic read.
+  std::optional<Clock::time_point> lostSince() const {
+    const Clock::rep at = m_lostAt.load(std::memory_order_relaxed);
+    if (at == kAlive) return std::nullopt;
+    return Clock::time_point(Clock::duration(at));
+  }
+
+  // Drops the dead connection and makes a new one on the same thread, corked.
+  std::optional<QString> reconnect(int timeoutMs) {
+    pa_threaded_mainloop_lock(m_loop);
+    disconnect();
+    std::optional<QString> error = connect(timeoutMs);
     pa_threaded_mainloop_unlock(m_loop);
     return error;
   }
@@ -142,30 +170,44 @@ class ServerStream {
 
  private:
   static constexpr std::size_t kFrameBytes = 2 * sizeof(float);
+  static constexpr Clock::rep kAlive = 0;
 
-  std::optional<QString> connect(int rate, int periodFrames, int periods) {
+  // Called and left with the loop's lock held. The stream is alive only once this succeeds.
+  std::optional<QString> connect(int timeoutMs) {
     m_context = pa_context_new(pa_threaded_mainloop_get_api(m_loop), "OrvEditor");
     if (m_context == nullptr) {
       return QStringLiteral("PulseAudio: ") + QString::fromUtf8(pa_strerror(PA_ERR_INTERNAL));
     }
+    // A server that takes the connection and then says nothing would hold the caller for good.
+    m_timedOut = false;
+    pa_time_event* timeout = pa_context_rttime_new(
+        m_context, pa_rtclock_now() + static_cast<pa_usec_t>(timeoutMs) * PA_USEC_PER_MSEC,
+        onTimeout, this);
+    std::optional<QString> error = connectStream();
+    if (timeout != nullptr) pa_threaded_mainloop_get_api(m_loop)->time_free(timeout);
+    if (!error) m_lostAt.store(kAlive, std::memory_order_relaxed);
+    return error;
+  }
+
+  std::optional<QString> connectStream() {
     pa_context_set_state_callback(m_context, onContextState, this);
     if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOFLAGS, nullptr) >= 0) {
       pa_context_state_t state;
       while ((state = pa_context_get_state(m_context)) != PA_CONTEXT_READY &&
-             PA_CONTEXT_IS_GOOD(state)) {
+             PA_CONTEXT_IS_GOOD(state) && !m_timedOut) {
         pa_threaded_mainloop_wait(m_loop);
       }
     }
     if (pa_context_get_state(m_context) != PA_CONTEXT_READY) return contextError();
 
-    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(rate), 2};
+    const pa_sample_spec format{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(m_rate), 2};
     m_stream = pa_stream_new(m_context, "内蔵シンセサイザー", &format, nullptr);
     if (m_stream == nullptr) return contextError();
     pa_stream_set_state_callback(m_stream, onStreamState, this);
     pa_stream_set_write_callback(m_stream, onWrite, this);
     const auto bytes = [](int frames) { return static_cast<std::uint32_t>(frames * kFrameBytes); };
-    const pa_buffer_attr attr{static_cast<std::uint32_t>(-1), bytes(periodFrames * periods),
-                              static_cast<std::uint32_t>(-1), bytes(periodFrames),
+    const pa_buffer_attr attr{static_cast<std::uint32_t>(-1), bytes(m_periodFrames * m_periods),
+                              static_cast<std::uint32_t>(-1), bytes(m_periodFrames),
                               static_cast<std::uint32_t>(-1)};
     m_corked = true;
     const auto flags =
@@ -173,7 +215,7 @@ class ServerStream {
     if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) >= 0) {
       pa_stream_state_t state;
       while ((state = pa_stream_get_state(m_stream)) != PA_STREAM_READY &&
-             PA_STREAM_IS_GOOD(state)) {
+             PA_STREAM_IS_GOOD(state) && !m_timedOut) {
         pa_threaded_mainloop_wait(m_loop);
       }
     }
@@ -182,13 +224,12 @@ class ServerStream {
   }
 
   QString contextError() const {
-    return QStringLiteral("PulseAudio: ") +
-           QString::fromUtf8(pa_strerror(pa_context_errno(m_context)));
+    const int error = m_timedOut ? PA_ERR_TIMEOUT : pa_context_errno(m_context);
+    return QStringLiteral("PulseAudio: ") + QString::fromUtf8(pa_strerror(error));
   }
 
-  void stop() {
-    if (m_loop == nullptr) return;
-    pa_threaded_mainloop_lock(m_loop);
+  // Called with the loop's lock held. The callbacks go first: our own ending is no loss.
+  void disconnect() {
     if (m_stream != nullptr) {
       pa_stream_set_write_callback(m_stream, nullptr, nullptr);
       pa_stream_set_state_callback(m_stream, nullptr, nullptr);
@@ -202,24 +243,49 @@ class ServerStream {
       pa_context_unref(m_context);
       m_context = nullptr;
     }
+  }
+
+  void stop() {
+    if (m_loop == nullptr) return;
+    pa_threaded_mainloop_lock(m_loop);
+    disconnect();
     pa_threaded_mainloop_unlock(m_loop);
     pa_threaded_mainloop_stop(m_loop);
     pa_threaded_mainloop_free(m_loop);
     m_loop = nullptr;
   }
 
+  // A dead stream is left as it is.
   void cork(int corked) {
+    if (m_stream == nullptr || pa_stream_get_state(m_stream) != PA_STREAM_READY) return;
     if (pa_operation* op = pa_stream_cork(m_stream, corked, nullptr, nullptr)) {
       pa_operation_unref(op);
     }
   }
 
-  static void onContextState(pa_context*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<ServerStream*>(self)->m_loop, 0);
+  // Keeps the first moment of a loss: failed attempts to reconnect do not move it.
+  void lose() {
+    Clock::rep alive = kAlive;
+    m_lostAt.compare_exchange_strong(alive, Clock::now().time_since_epoch().count(),
+                                     std::memory_order_relaxed);
   }
 
-  static void onStreamState(pa_stream*, void* self) {
-    pa_threaded_mainloop_signal(static_cast<ServerStream*>(self)->m_loop, 0);
+  static void onContextState(pa_context* context, void* data) {
+    auto* self = static_cast<ServerStream*>(data);
+    if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context))) self->lose();
+    pa_threaded_mainloop_signal(self->m_loop, 0);
+  }
+
+  static void onStreamState(pa_stream* stream, void* data) {
+    auto* self = static_cast<ServerStream*>(data);
+    if (!PA_STREAM_IS_GOOD(pa_stream_get_state(stream))) self->lose();
+    pa_threaded_mainloop_signal(self->m_loop, 0);
+  }
+
+  static void onTimeout(pa_mainloop_api*, pa_time_event*, const timeval*, void* data) {
+    auto* self = static_cast<ServerStream*>(data);
+    self->m_timedOut = true;
+    pa_threaded_mainloop_signal(self->m_loop, 0);
   }
 
   // Rendered straight into the server library's buffer. The stream stops only after a block of
@@ -247,11 +313,26 @@ class ServerStream {
   }
 
   Render m_render;
+  int m_rate = 0;
+  int m_periodFrames = 0;
+  int m_periods = 0;
   pa_threaded_mainloop* m_loop = nullptr;
   pa_context* m_context = nullptr;
   pa_stream* m_stream = nullptr;
-  bool m_corked = false;  // guarded by the loop's lock
+  bool m_corked = false;    // guarded by the loop's lock
+  bool m_timedOut = false;  // guarded by the loop's lock
+  // The steady clock's count when the connection was lost, written on the loop's thread and read
+  // on the owner's without the lock.
+  std::atomic<Clock::rep> m_lostAt{kAlive};
 };
+
+// How long the built-in output waits for the sound server: when opened, and for each new
+// connection after the server went, with at least kRetry between the tries. A server still away
+// kGrace after it went, when a try fails, is taken as gone; a restart takes less.
+constexpr int kOpenTimeoutMs = 5000;
+constexpr int kReconnectTimeoutMs = 500;
+constexpr std::chrono::milliseconds kRetry{500};
+constexpr std::chrono::milliseconds kGrace{3000};
 
 }  // namespace
 
@@ -267,10 +348,16 @@ struct FluidSynthOutput::Impl {
   // stream both are touched only under its lock.
   int quietFrames = 0;
   bool idle = false;
+  std::optional<QString> lost;  // why the output closed by itself, until asked
+  ServerStream::Clock::time_point nextTry;
 
   std::optional<QString> loadSoundFont();
   std::optional<QString> startServerStream();
   std::optional<QString> startAudio(const QString& serverError);
+  QString cannotSound(const QString& detail) const;
+  // After the server went: false, with the output closed and the reason kept, once it stays away.
+  bool revive(ServerStream::Clock::time_point lostSince);
+  void stopAudio();
   // Answers whether the output must go on: false once kIdleMs of silence have been rendered.
   bool renderBlock(float* left, float* right, int step, int frames);
   void deliver(const std::function<void()>& message);
@@ -358,7 +445,7 @@ std::optional<QString> FluidSynthOutput::Impl::startServerStream() {
     if (config.onBlock) config.onBlock(frames, count);
     return sounding;
   };
-  if (auto error = stream->start(render, kSampleRate, kPeriodFrames, kPeriods)) {
+  if (auto error = stream->start(render, kSampleRate, kPeriodFrames, kPeriods, kOpenTimeoutMs)) {
     stream.reset();
     return error;
   }
@@ -375,10 +462,46 @@ std::optional<QString> FluidSynthOutput::Impl::startAudio(const QString& serverE
   QString detail = serverError;
   if (!detail.isEmpty() && !capture.text().isEmpty()) detail += QStringLiteral(" / ");
   detail += capture.text();
+  return cannotSound(detail);
+}
+
+QString FluidSynthOutput::Impl::cannotSound(const QString& detail) const {
   return withDetail(
       QStringLiteral("内蔵シンセサイザーの音を出せません。使える音声出力(%1)がありません。")
           .arg(config.audioDrivers.join(QStringLiteral(", "))),
       detail);
+}
+
+// A server restart is over in a moment, and a key pressed meanwhile stays silent without a word.
+// Messages still reach the synthesizer, so an instrument chosen then is kept.
+bool FluidSynthOutput::Impl::revive(ServerStream::Clock::time_point lostSince) {
+  const auto now = ServerStream::Clock::now();
+  if (now < nextTry) return true;
+  const std::optional<QString> error = stream->reconnect(kReconnectTimeoutMs);
+  nextTry = ServerStream::Clock::now() + kRetry;
+  if (!error) {
+    // Whatever sounded when the server went was cut off there; it must not come back now.
+    fluid_synth_all_sounds_off(synth, -1);
+    return true;
+  }
+  if (now - lostSince < kGrace) return true;
+  lost = cannotSound(*error);
+  stopAudio();
+  return false;
+}
+
+void FluidSynthOutput::Impl::stopAudio() {
+  const LogCapture capture(log);
+  stream.reset();
+  if (driver != nullptr) {
+    delete_fluid_audio_driver(driver);
+    driver = nullptr;
+  }
+  // The synthesizer outlives the audio: anything left sounding would come back at the next open.
+  fluid_synth_all_sounds_off(synth, -1);
+  quietFrames = 0;
+  idle = false;
+  open = false;
 }
 
 bool FluidSynthOutput::Impl::renderBlock(float* left, float* right, int step, int frames) {
@@ -420,12 +543,18 @@ std::optional<QString> FluidSynthOutput::open() {
     }
   }
   m_impl->open = true;
+  m_impl->nextTry = {};
   return std::nullopt;
 }
 
+// A healthy stream costs one atomic read more than the message itself.
 void FluidSynthOutput::send(std::uint32_t message) {
-  if (!m_impl->open) return;
-  m_impl->deliver([synth = m_impl->synth, message] { play(synth, message); });
+  Impl& d = *m_impl;
+  if (!d.open) return;
+  if (d.stream != nullptr) {
+    if (const auto since = d.stream->lostSince(); since && !d.revive(*since)) return;
+  }
+  d.deliver([synth = d.synth, message] { play(synth, message); });
 }
 
 void FluidSynthOutput::reset() {
@@ -434,22 +563,16 @@ void FluidSynthOutput::reset() {
 }
 
 void FluidSynthOutput::close() {
-  if (!m_impl->open) return;
-  const LogCapture capture(m_impl->log);
-  m_impl->stream.reset();
-  if (m_impl->driver != nullptr) {
-    delete_fluid_audio_driver(m_impl->driver);
-    m_impl->driver = nullptr;
-  }
-  // The synthesizer outlives the audio: anything left sounding would come back at the next open.
-  fluid_synth_all_sounds_off(m_impl->synth, -1);
-  m_impl->quietFrames = 0;
-  m_impl->idle = false;
-  m_impl->open = false;
+  m_impl->lost.reset();
+  if (m_impl->open) m_impl->stopAudio();
 }
 
 bool FluidSynthOutput::isOpen() const {
   return m_impl->open;
+}
+
+std::optional<QString> FluidSynthOutput::takeLostOutputError() {
+  return std::exchange(m_impl->lost, std::nullopt);
 }
 
 double FluidSynthOutput::bufferLatencyMs() const {

@@ -17,6 +17,10 @@ namespace orv::platform {
 // the output idles (the stream is corked, render() answers false) and the synthesizer renders
 // nothing until the next message wakes it. Idling starts only after every release tail has played
 // out. A FluidSynth driver, the fallback without a server, renders all the time.
+//
+// When the sound server ends while the output is open, the next message connects to the server
+// that took its place; if none comes back within a few seconds, the output closes itself and
+// takeLostOutputError() tells why.
 class FluidSynthOutput {
  public:
   enum class Audio {
@@ -53,6 +57,9 @@ class FluidSynthOutput {
   void reset();
   void close();
   bool isOpen() const;
+  // Once after the output closed itself because the sound server went away: the same words as a
+  // failed open.
+  std::optional<QString> takeLostOutputError();
 
   // Audio the driver holds ahead of the listener, as the settings ask for it, in milliseconds.
   double bufferLatencyMs() const;

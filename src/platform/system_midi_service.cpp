@@ -42,6 +42,7 @@ bool SystemMidiService::isOpen() const {
 }
 
 std::optional<QString> SystemMidiService::takeLostOutputError() {
+  if (auto lost = m_synth->takeLostOutputError()) return lost;
   return m_ports->takeLostOutputError();
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <numeric>
 #include <utility>
@@ -32,6 +33,16 @@ double powerAt(const std::vector<float>& x, double hz) {
   double s1 = 0, s2 = 0;
   for (const float v : x) s2 = std::exchange(s1, v + c * s1 - s2);
   return (s1 * s1 + s2 * s2 - c * s1 * s2) / std::pow(rms(x) * x.size(), 2);
+}
+
+// The frequency of the strongest partial within a whole tone of `hz`, with its power; none in
+// silence.
+std::pair<double, double> strongestNear(const std::vector<float>& x, double hz) {
+  std::pair<double, double> best{0, 0};
+  for (double f = hz * 0.89; f <= hz * 1.12; f += hz / 2000) {
+    if (const double p = powerAt(x, f); p > best.second) best = {f, p};
+  }
+  return best;
 }
 
 class BuiltInSynth : public ::testing::Test {
@@ -59,11 +70,8 @@ TEST_F(BuiltInSynth, KeysSoundAtTheirPitch) {
   for (const auto& [noteOn, hz] : {std::pair{0x793C90u, 261.63}, std::pair{0x795490u, 1046.5}}) {
     const auto sound = after({noteOn}, 500);
     synth.reset();
-    // The strongest partial within a whole tone of the pitch, and no fundamental an octave below.
-    double best = 0, bestHz = 0;
-    for (double f = hz * 0.89; f <= hz * 1.12; f += hz / 2000) {
-      if (const double p = powerAt(sound, f); p > best) best = p, bestHz = f;
-    }
+    // The strongest partial near the pitch is the pitch, and no fundamental an octave below.
+    const auto [bestHz, best] = strongestNear(sound, hz);
     EXPECT_NEAR(bestHz, hz, hz * 0.02);
     EXPECT_LT(powerAt(sound, hz / 2), 0.05 * best) << hz;
   }
@@ -151,6 +159,56 @@ TEST(BuiltInSynthOnAServer, ItsStreamStopsInSilenceAndTheNextMessageStartsIt) {
   EXPECT_EQ(corkedBecomes("no"), "no") << "program change";
   synth.close();
   EXPECT_EQ(corkedBecomes(""), "") << "closed";
+}
+
+// A crash and a restart of the server, while the stream idles: the keys sound on the new server;
+// then a server that does not come back: told once, closed, and a later open tries again.
+TEST(BuiltInSynthOnAServer, ComesBackAfterARestartAndClosesOnceTheServerIsGone) {
+  test::NullSinkServer server;
+  ASSERT_TRUE(server.running());
+  FluidSynthOutput::Config config = FluidSynthOutput::defaultConfig();
+  config.audioDrivers = {QStringLiteral("pulseaudio")};  // no other machine's sound in the test
+  FluidSynthOutput synth(config);
+  ASSERT_EQ(synth.open().value_or(QString()).toStdString(), "");
+  synth.send(0x793C90);
+  synth.reset();
+  ASSERT_EQ(corkedBecomes("yes"), "yes");
+  server.kill();
+  ASSERT_TRUE(server.start());
+  QProcess parec;
+  parec.start(QStringLiteral("parec"),
+              {QStringLiteral("--device=bench.monitor"), QStringLiteral("--format=float32le"),
+               QStringLiteral("--rate=48000"), QStringLiteral("--channels=1"),
+               QStringLiteral("--latency-msec=20")});
+  ASSERT_TRUE(parec.waitForReadyRead(5000)) << "recording";
+  for (int press = 0; press < 2; ++press) {
+    synth.send(0x793C90);
+    QThread::msleep(300);
+    synth.send(0x103C80);
+  }
+  QThread::msleep(300);
+  parec.terminate();
+  parec.waitForFinished();
+  const QByteArray raw = parec.readAllStandardOutput();
+  std::vector<float> heard(raw.size() / sizeof(float));
+  std::memcpy(heard.data(), raw.data(), heard.size() * sizeof(float));
+  EXPECT_NEAR(strongestNear(heard, 261.63).first, 261.63, 5) << "two key presses on the new server";
+  EXPECT_FALSE(synth.takeLostOutputError());
+
+  server.kill();
+  std::optional<QString> lost;
+  for (int i = 0; i < 200 && !lost; ++i, QThread::msleep(50)) {
+    synth.send(0x793C90);
+    lost = synth.takeLostOutputError();
+  }
+  ASSERT_TRUE(lost) << "no word of the server's end";
+  synth.send(0x793C90);
+  EXPECT_FALSE(synth.takeLostOutputError()) << "told twice";
+  EXPECT_FALSE(synth.isOpen());
+  const auto failed = synth.open().value_or(QString());
+  EXPECT_EQ(lost->section(u'\n', 0, 0).toStdString(), failed.section(u'\n', 0, 0).toStdString());
+  ASSERT_TRUE(server.start());
+  EXPECT_EQ(synth.open().value_or(QString()).toStdString(), "");
 }
 
 }  // namespace

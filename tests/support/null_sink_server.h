@@ -2,7 +2,8 @@
 
 // A PulseAudio server of the program's own with one null sink, so that audio is measured the
 // same way on any machine and never reaches a speaker. Like a desktop's, it suspends the sink
-// 5 s after the last stream stops asking for audio. This process's clients connect to it.
+// 5 s after the last stream stops asking for audio. This process's clients connect to it. Its
+// sink's monitor, "bench.monitor", records what it plays.
 
 #include <QFile>
 #include <QProcess>
@@ -16,12 +17,22 @@ namespace orv::test {
 class NullSinkServer {
  public:
   NullSinkServer() {
-    const QString socket = m_dir.filePath(QStringLiteral("native"));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), m_dir.path());
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
     m_server.setProcessEnvironment(env);
     m_server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    start();
+  }
+  ~NullSinkServer() {
+    m_server.terminate();
+    m_server.waitForFinished(3000);
+  }
+
+  // A new server on the same socket, as after a restart; answers whether it runs.
+  bool start() {
+    // What a killed server left would look like a running one.
+    QFile::remove(socket());
     m_server.start(
         QStringLiteral("pulseaudio"),
         {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
@@ -29,16 +40,21 @@ class NullSinkServer {
          QStringLiteral("--log-level=error"),
          QStringLiteral("--load=module-null-sink sink_name=bench"),
          QStringLiteral("--load=module-suspend-on-idle"),
-         QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socket});
+         QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socket()});
+    m_running = false;
     for (int i = 0; i < 100 && m_server.state() != QProcess::NotRunning && !m_running; ++i) {
-      m_running = QFile::exists(socket);
+      m_running = QFile::exists(socket());
       if (!m_running) QThread::msleep(50);
     }
-    if (m_running) qputenv("PULSE_SERVER", "unix:" + socket.toUtf8());
+    if (m_running) qputenv("PULSE_SERVER", "unix:" + socket().toUtf8());
+    return m_running;
   }
-  ~NullSinkServer() {
-    m_server.terminate();
+
+  // Ends the server as a crash would, leaving its socket behind.
+  void kill() {
+    m_server.kill();
     m_server.waitForFinished(3000);
+    m_running = false;
   }
 
   bool running() const { return m_running; }
@@ -52,6 +68,8 @@ class NullSinkServer {
   }
 
  private:
+  QString socket() const { return m_dir.filePath(QStringLiteral("native")); }
+
   QTemporaryDir m_dir;
   QProcess m_server;
   bool m_running = false;
