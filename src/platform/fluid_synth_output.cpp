@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -66,6 +65,31 @@ class LogCapture {
 QString withDetail(const QString& cause, const QString& detail) {
   return detail.isEmpty() ? cause : cause + u'\n' + detail;
 }
+
+// libjack starts a JACK server when none runs unless told not to, and FluidSynth's JACK driver
+// does not tell it: seconds of waiting and a page of messages on a machine without one. Only our
+// own drivers are told, for the time they open: a program started later (the player) gets the
+// environment as the user left it.
+class NoJackServerStart {
+ public:
+  NoJackServerStart() {
+    if (qEnvironmentVariableIsSet(kName)) m_saved = qgetenv(kName);
+    qputenv(kName, "1");
+  }
+  ~NoJackServerStart() {
+    if (m_saved) {
+      qputenv(kName, *m_saved);
+    } else {
+      qunsetenv(kName);
+    }
+  }
+  NoJackServerStart(const NoJackServerStart&) = delete;
+  NoJackServerStart& operator=(const NoJackServerStart&) = delete;
+
+ private:
+  static constexpr const char* kName = "JACK_NO_START_SERVER";
+  std::optional<QByteArray> m_saved;
+};
 
 // One short message (status in the low byte, then the two data bytes) to the synthesizer.
 void play(fluid_synth_t* s, std::uint32_t message) {
@@ -379,9 +403,6 @@ FluidSynthOutput::Config FluidSynthOutput::defaultConfig() {
 
 FluidSynthOutput::FluidSynthOutput(Config config) : m_impl(std::make_unique<Impl>()) {
   m_impl->config = std::move(config);
-  // FluidSynth's JACK driver lets libjack start a server when none runs: seconds of waiting and
-  // a page of messages on a machine without one. libjack reads this for every client it opens.
-  setenv("JACK_NO_START_SERVER", "1", 1);
   setLogFunction(discardLog, nullptr);
   fluid_settings_t* s = new_fluid_settings();
   m_impl->settings = s;
@@ -454,6 +475,7 @@ std::optional<QString> FluidSynthOutput::Impl::startServerStream() {
 
 std::optional<QString> FluidSynthOutput::Impl::startAudio(const QString& serverError) {
   const LogCapture capture(log);
+  const NoJackServerStart noServerStart;
   for (const QString& name : config.audioDrivers) {
     fluid_settings_setstr(settings, "audio.driver", name.toUtf8().constData());
     driver = new_fluid_audio_driver(settings, synth);
