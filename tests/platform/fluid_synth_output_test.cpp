@@ -168,7 +168,7 @@ TEST(BuiltInSynthOnAServer, ComesBackAfterARestartAndClosesOnceTheServerIsGone) 
   test::NullSinkServer server;
   ASSERT_TRUE(server.running());
   FluidSynthOutput::Config config = FluidSynthOutput::defaultConfig();
-  config.audioDrivers = {QStringLiteral("pulseaudio")};  // no other machine's sound in the test
+  config.audioDrivers = {QStringLiteral("pulseaudio")};  // none of this machine's own sound
   FluidSynthOutput synth(config);
   ASSERT_EQ(synth.open().value_or(QString()).toStdString(), "");
   synth.send(0x793C90);
@@ -181,13 +181,13 @@ TEST(BuiltInSynthOnAServer, ComesBackAfterARestartAndClosesOnceTheServerIsGone) 
               {QStringLiteral("--device=bench.monitor"), QStringLiteral("--format=float32le"),
                QStringLiteral("--rate=48000"), QStringLiteral("--channels=1"),
                QStringLiteral("--latency-msec=20")});
-  ASSERT_TRUE(parec.waitForReadyRead(5000)) << "recording";
+  ASSERT_TRUE(parec.waitForReadyRead(10000)) << "recording";
   for (int press = 0; press < 2; ++press) {
     synth.send(0x793C90);
-    QThread::msleep(300);
+    QThread::msleep(400);
     synth.send(0x103C80);
+    QThread::msleep(200);
   }
-  QThread::msleep(300);
   parec.terminate();
   parec.waitForFinished();
   const QByteArray raw = parec.readAllStandardOutput();
