@@ -8,7 +8,7 @@
 #include <chrono>
 #include <vector>
 
-#include "platform/fluid_synth_output.h"
+#include "platform/linux/fluid_synth_output.h"
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
 #include "support/quiet_services.h"

@@ -9,7 +9,7 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/fluid_synth_output.h"
+#include "platform/linux/fluid_synth_output.h"
 #include "support/null_sink_server.h"
 #include "support/ratio.h"
 

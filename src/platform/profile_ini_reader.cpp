@@ -1,16 +1,10 @@
 #include "platform/profile_ini_reader.h"
 
-#include <QFile>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <optional>
 
 #include "platform/cp932.h"
+#include "platform/file_io.h"
 
 namespace orv::platform {
 
@@ -73,30 +67,10 @@ bool sameName(QByteArrayView bytes, const QString& name) {
   return cp932::decode(bytes).text.compare(name, Qt::CaseInsensitive) == 0;
 }
 
-// Reads a regular file without ever blocking on it (a FIFO or a device in its place reads as
-// nothing).
+// A FIFO or a device in the file's place, or a file past the size limit, reads as nothing.
 QByteArray readFile(const QString& path) {
-  const QByteArray name = QFile::encodeName(path);
-  if (name.isEmpty() || name.contains('\0')) return {};
-  const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return {};
-  QByteArray bytes;
-  struct stat info {};
-  if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-    const qsizetype want =
-        std::min<qsizetype>(static_cast<qsizetype>(info.st_size), ProfileIniReader::kMaxFileBytes);
-    bytes.resize(want);
-    qsizetype got = 0;
-    while (got < want) {
-      const ssize_t n = ::read(fd, bytes.data() + got, static_cast<size_t>(want - got));
-      if (n < 0 && errno == EINTR) continue;
-      if (n <= 0) break;
-      got += n;
-    }
-    bytes.truncate(got);
-  }
-  ::close(fd);
-  return bytes;
+  FileRead file = readRegularFile(path, ProfileIniReader::kMaxFileBytes);
+  return file.status == FileRead::Status::Read ? std::move(file.bytes) : QByteArray();
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 namespace orv::platform {
 
 // The INI reader over real files. A file that is missing, unreadable or not a regular file reads
-// as empty; of a larger file only the first kMaxFileBytes count.
+// as empty, and so does one larger than kMaxFileBytes.
 class ProfileIniReader final : public IniReader {
  public:
   static constexpr qsizetype kMaxFileBytes = 16 * 1024 * 1024;

@@ -6,10 +6,9 @@
 
 namespace orv::platform {
 
-class FluidSynthOutput;
-class RtMidiPorts;
-
-// Device -1 is the built-in synthesizer; 0..N-1 the system's MIDI output ports, listed once here.
+// The system's MIDI output, its devices listed once here. Linux: device -1 is the built-in
+// synthesizer, 0..N-1 the ALSA sequencer's and a running JACK server's ports. Windows: device -1
+// is the MIDI Mapper, 0..N-1 winmm's output devices.
 class SystemMidiService final : public MidiService {
  public:
   SystemMidiService();
@@ -23,12 +22,9 @@ class SystemMidiService final : public MidiService {
   bool isOpen() const override;
   std::optional<QString> takeLostOutputError() override;
 
-  // The audio buffering of the built-in synthesizer, in milliseconds.
-  double synthBufferLatencyMs() const;
-
  private:
-  std::unique_ptr<RtMidiPorts> m_ports;
-  std::unique_ptr<FluidSynthOutput> m_synth;
+  struct Impl;  // the system's own output objects
+  std::unique_ptr<Impl> m_impl;
 };
 
 }  // namespace orv::platform

@@ -1,4 +1,4 @@
-#include "platform/fluid_synth_output.h"
+#include "platform/linux/fluid_synth_output.h"
 
 #include <QProcess>
 #include <QRegularExpression>

@@ -1,4 +1,4 @@
-#include "platform/rtmidi_ports.h"
+#include "platform/linux/rtmidi_ports.h"
 
 #include <RtMidi.h>
 #include <alsa/asoundlib.h>
