@@ -7,10 +7,9 @@
 #include <QTest>
 #include <QWindow>
 
-#include <sys/stat.h>
-
 #include "platform/text_edit.h"
 #include "support/form_fixture.h"
+#include "support/special_files.h"
 
 namespace orv::document {
 namespace {
@@ -163,18 +162,14 @@ TEST_F(FileCommandsTest, ALoadedDocumentIsSavedOnlyWhenEveryCharacterFits) {
 
 TEST_F(FileCommandsTest, SpecialAndHugeFilesAreRefusedAtOnceAndChangeNothing) {
   QTemporaryDir special;
-  const QString fifo = special.filePath(u"pipe.orv"_s);
-  ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
   const QString sparse = special.filePath(u"huge.orv"_s);
   QFile huge(sparse);
   ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 30));
   huge.close();
-  const std::pair<QString, QString> rows[] = {
-      {fifo, u"名前付きパイプ（FIFO）です。通常のファイルではありません。"_s},
-      {u"/dev/zero"_s, u"デバイスです。通常のファイルではありません。"_s},
-      {special.path(), u"フォルダーです。ファイルを選んでください。"_s},
-      {sparse, u"ファイルが大きすぎます（256 MiB まで）。"_s},
-  };
+  auto rows = test::specialFiles(special.path());
+  ASSERT_FALSE(rows.empty());
+  rows.insert(rows.end(), {{special.path(), u"フォルダーです。ファイルを選んでください。"_s},
+                           {sparse, u"ファイルが大きすぎます（256 MiB まで）。"_s}});
   const QString score = put("a.orv", "old\r\n");
   for (const auto& [path, reason] : rows) {
     SCOPED_TRACE(path.toStdString());

@@ -22,7 +22,9 @@ TEST(Cp932, ConvertsByTheMicrosoftTableAndMarksWhatItCannot) {
     const Decoded decoded = decode(bytes);
     EXPECT_EQ(decoded.text, text);
     EXPECT_EQ(decoded.firstInvalidByte.value_or(-1), firstInvalid);
-    if (firstInvalid < 0) EXPECT_EQ(encode(text).bytes.toHex(' '), bytes.toHex(' '));
+    if (firstInvalid < 0) {
+      EXPECT_EQ(encode(text).bytes.toHex(' '), bytes.toHex(' '));
+    }
   }
   // The converter's one-way mapping is accepted: the wave dash is written as "～".
   EXPECT_EQ(encode(QStringLiteral("\u301C")).bytes, QByteArray("\x81\x60"));

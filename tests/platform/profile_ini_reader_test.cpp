@@ -4,7 +4,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
+
+#include "support/special_files.h"
 
 namespace orv::platform {
 namespace {
@@ -47,10 +48,11 @@ TEST(ProfileIniReader, FollowsTheProfileRules) {
 
 TEST(ProfileIniReader, ReadsAnythingButARegularFileAsEmptyWithoutBlocking) {
   QTemporaryDir dir;
-  const QString fifo = dir.filePath(u"fifo"_s);
-  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  QStringList paths{dir.path(), dir.filePath(u"none"_s)};
+  for (const auto& [special, reason] : test::specialFiles(dir.path())) paths << special;
+  ASSERT_EQ(paths.size(), 4);
   ProfileIniReader reader;
-  for (const QString& path : {fifo, dir.path(), dir.filePath(u"none"_s)}) {
+  for (const QString& path : paths) {
     EXPECT_EQ(reader.readString(path, u"OrvFiler"_s, u"Orvo"_s, u"ERR"_s), u"ERR"_s);
   }
 }

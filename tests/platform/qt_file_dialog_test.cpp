@@ -46,7 +46,9 @@ TEST(QtFileDialog, SaveAsAsksBeforeReplacingAnExistingFile) {
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(chosen, answer == QMessageBox::Yes);
     EXPECT_EQ(stillOpen, answer == QMessageBox::No);
-    if (chosen) EXPECT_EQ(save.FileName, other);
+    if (chosen) {
+      EXPECT_EQ(save.FileName, other);
+    }
   }
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   EXPECT_EQ(file.readAll(), "keep\r\n");

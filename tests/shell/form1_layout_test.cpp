@@ -107,7 +107,9 @@ TEST_F(Form1Layout, KeyboardLooksLikeAPianoWhosePcKeyLabelsCoverTheOctaveLabelsI
     EXPECT_EQ(p.color(QPalette::Button), black ? QColor(Qt::black) : QColor(Qt::white));
     EXPECT_EQ(p.color(QPalette::ButtonText), black ? QColor(Qt::white) : QColor(Qt::black));
     // A black key lies in front of both white keys it overlaps.
-    if (black) EXPECT_GT(order.indexOf(f.Opt_Scl[k]), order.indexOf(f.Opt_Scl[k + 1]));
+    if (black) {
+      EXPECT_GT(order.indexOf(f.Opt_Scl[k]), order.indexOf(f.Opt_Scl[k + 1]));
+    }
   }
   EXPECT_EQ(f.Opt_Scl[25]->palette().color(QPalette::Button), QColor(224, 224, 224));
   const std::pair<QLabel*, QLabel*> kPairs[] = {{f.Lbl_Kbd[3], f.Lbl_Oct[0]},

@@ -52,7 +52,9 @@ TEST_F(StartUp, ReadsTheIniFileBesideTheProgramOrTheUsersOneAndOpensTheCommandLi
     SCOPED_TRACE(row.player.toStdString());
     for (const auto& [path, bytes] : {std::pair{beside, row.beside}, {own, row.own}}) {
       QFile::remove(path);
-      if (!bytes.isEmpty()) ASSERT_TRUE(write(path, bytes));
+      if (!bytes.isEmpty()) {
+        ASSERT_TRUE(write(path, bytes));
+      }
     }
     if (row.player.isEmpty()) messages.expect();
     shell::Form1& f = start({u'"' + row.document + u'"'});

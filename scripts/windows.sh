@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Builds the Windows editor on this Linux machine: Debian's mingw-w64 cross compiler, Qt for
+# Windows built once from Debian's own source (scripts/windows-qt.sh, cached outside the work
+# tree), the program and its test programs, then the zip and the installer in build/windows/.
+# With --test it also runs the Windows tests under Wine (offscreen, and on Xvfb end to end).
+# Usage: scripts/windows.sh [--test]
+set -euo pipefail
+ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$ORV_ROOT/scripts/windows-qt.sh"
+
+run_tests=false
+[ "${1:-}" = "--test" ] && run_tests=true
+
+orv_windows_packages() {
+  local pkgs=(g++-mingw-w64-x86-64-posix wine64 nsis zip googletest qt6-translations-l10n
+    xvfb xauth xdotool) missing=() pkg
+  for pkg in "${pkgs[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing Debian packages: ${missing[*]}" >&2
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+orv_windows_packages
+orv_windows_qt
+
+build=$ORV_ROOT/build/windows
+if [ ! -f "$build/build.ninja" ]; then
+  cmake -S "$ORV_ROOT" -B "$build" -G Ninja \
+    -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_TOOLCHAIN_FILE="$ORV_WINDOWS_QT/lib/cmake/Qt6/qt.toolchain.cmake" \
+    -DQT_CHAINLOAD_TOOLCHAIN_FILE="$ORV_WINDOWS_TOOLCHAIN" \
+    -DORV_WERROR=ON \
+    -DORV_GOOGLETEST_SOURCE_DIR=/usr/src/googletest \
+    -DCMAKE_CROSSCOMPILING_EMULATOR="$ORV_ROOT/scripts/wine-run.sh;$ORV_WINDOWS_QT"
+fi
+cmake --build "$build"

@@ -1,0 +1,36 @@
+#pragma once
+
+// Names that are not regular files, as this system has them, each with the reason the file reader
+// gives for refusing it: reading one must never block or run away.
+
+#include <QString>
+
+#include <utility>
+#include <vector>
+
+#ifdef Q_OS_WIN
+#else
+#include <QFile>
+
+#include <sys/stat.h>
+#endif
+
+namespace orv::test {
+
+inline std::vector<std::pair<QString, QString>> specialFiles(const QString& folder) {
+#ifdef Q_OS_WIN
+  // A device name stands for the device in every folder.
+  return {{folder + QStringLiteral("/NUL"),
+           QStringLiteral("デバイスです。通常のファイルではありません。")},
+          {folder + QStringLiteral("/con.orv"),
+           QStringLiteral("デバイスです。通常のファイルではありません。")}};
+#else
+  const QString fifo = folder + QStringLiteral("/pipe.orv");
+  if (::mkfifo(QFile::encodeName(fifo).constData(), 0600) != 0) return {};
+  return {{fifo, QStringLiteral("名前付きパイプ（FIFO）です。通常のファイルではありません。")},
+          {QStringLiteral("/dev/zero"),
+           QStringLiteral("デバイスです。通常のファイルではありません。")}};
+#endif
+}
+
+}  // namespace orv::test
