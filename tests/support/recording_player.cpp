@@ -1,19 +1,34 @@
 #include "support/recording_player.h"
 
-#include <QFile>
+#include <QDeadlineTimer>
+#include <QThread>
 
 namespace orv::test {
 
-RecordingPlayer::RecordingPlayer(const QString& path) : program(path) {
-  QFile f(program);
-  (void)f.open(QIODevice::WriteOnly);
-  f.write(R"(#!/bin/sh
-n=0; while [ -e "$0.$n" ] || [ -e "$0.$n.part" ]; do n=$((n+1)); done
-printf '%s\n' "$@" >"$0.$n.part" && mv "$0.$n.part" "$0.$n"
-i=0; while [ -e "$0" ] && [ ! -e "$0.$n.go" ] && [ $i -lt 1500 ]; do sleep 0.02; i=$((i+1)); done
-touch "$0.$n.end" 2>/dev/null
-)");
-  f.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+namespace {
+
+QByteArray contents(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+RecordingPlayer::RecordingPlayer(const QString& path)
+#ifdef Q_OS_WIN
+    : program(path + QStringLiteral(".exe")) {
+#else
+    : program(path) {
+#endif
+  QFile::copy(QStringLiteral(ORV_RECORDING_PLAYER), program);
+  QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+RecordingPlayer::~RecordingPlayer() {
+  const auto count = static_cast<int>(runs().size());
+  for (int run = 0; run < count; ++run) release(run);
+  const QDeadlineTimer deadline(5000);
+  for (int run = 0; run < count && !deadline.hasExpired(); run += ended(run)) QThread::msleep(5);
 }
 
 // Run n's arguments, one a line, are in "<program>.n" once complete.
@@ -23,16 +38,30 @@ QString RecordingPlayer::record(int run, const QString& suffix) const {
 
 QList<QStringList> RecordingPlayer::runs() const {
   QList<QStringList> out;
-  for (int n = 0;; ++n) {
-    QFile f(record(n));
-    if (!f.open(QIODevice::ReadOnly)) return out;
-    out << QFile::decodeName(f.readAll().chopped(1)).split(u'\n');
+  for (int n = 0; QFile::exists(record(n)); ++n) {
+    QStringList lines = QString::fromUtf8(contents(record(n))).split(u'\n');
+    lines.removeLast();
+    out << lines;
   }
+  return out;
+}
+
+QString RecordingPlayer::commandLine(int run) const {
+  return QString::fromUtf8(contents(record(run, QStringLiteral(".line"))));
 }
 
 void RecordingPlayer::release(int run) const {
   QFile go(record(run, QStringLiteral(".go")));
   (void)go.open(QIODevice::WriteOnly);
+}
+
+void RecordingPlayer::makeUnstartable() const {
+#ifdef Q_OS_WIN
+  QFile f(program);
+  (void)(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write("not a program\r\n"));
+#else
+  QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner);
+#endif
 }
 
 }  // namespace orv::test
