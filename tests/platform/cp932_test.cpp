@@ -13,7 +13,9 @@ TEST(Cp932, ConvertsByTheMicrosoftTableAndMarksWhatItCannot) {
   const std::tuple<QByteArray, QString, qsizetype> rows[] = {
       {"\x81\x60", QStringLiteral("\uFF5E"), -1},
       {"\x87\x40", QStringLiteral("①"), -1},
+      {"\x84\xAB", QStringLiteral("┃"), -1},
       {"\x81\x20", QStringLiteral("\uFFFD "), 0},
+      // Single bytes the code page leaves unassigned.
       {"\x98\x61\x80\xA0\xFF", QStringLiteral("和\uFFFD\uFFFD\uFFFD"), 2},
       {"\x81\r\n", QStringLiteral("\uFFFD\r\n"), 0},
   };
@@ -29,9 +31,35 @@ TEST(Cp932, ConvertsByTheMicrosoftTableAndMarksWhatItCannot) {
   // The converter's one-way mapping is accepted: the wave dash is written as "～".
   EXPECT_EQ(encode(QStringLiteral("\u301C")).bytes, QByteArray("\x81\x60"));
   // A character the table lacks leaves no bytes, only its index.
-  const Encoded lacking = encode(QStringLiteral("和音\U0001F3B5x"));
-  EXPECT_EQ(lacking.firstUnencodable, std::optional<qsizetype>(2));
-  EXPECT_TRUE(lacking.bytes.isEmpty());
+  for (const QString& lacking :
+       {QStringLiteral("\U0001F3B5"), QStringLiteral("\u0080"), QStringLiteral("\uF8F0")}) {
+    const Encoded encoded = encode(QStringLiteral("和音") + lacking + u'x');
+    EXPECT_EQ(encoded.firstUnencodable, std::optional<qsizetype>(2));
+    EXPECT_TRUE(encoded.bytes.isEmpty());
+  }
+}
+
+// Of all byte pairs, 9604 are characters. 398 of them repeat a sign found at another pair too
+// (NEC's and IBM's extensions overlap) and are written as that other pair.
+TEST(Cp932, EveryCharacterOfTheTableSurvivesARoundTripWrittenAsItsPreferredTwin) {
+  int characters = 0, twins = 0;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    for (int trail = 0x40; trail <= 0xFC; ++trail) {
+      const QByteArray pair = QByteArray(1, char(lead)) + char(trail);
+      const Decoded decoded = decode(pair);
+      if (decoded.firstInvalidByte || decoded.text.size() != 1) continue;
+      ++characters;
+      const QByteArray written = encode(decoded.text).bytes;
+      EXPECT_EQ(decode(written).text, decoded.text) << pair.toHex().toStdString();
+      twins += written != pair;
+    }
+  }
+  EXPECT_EQ(std::pair(characters, twins), std::pair(9604, 398));
+  const std::pair<QByteArray, QByteArray> kWrittenAs[] = {
+      {"\xED\x40", "\xFA\x5C"}, {"\x87\x90", "\x81\xE0"}, {"\xEE\xF9", "\x81\xCA"}};
+  for (const auto& [twin, preferred] : kWrittenAs) {
+    EXPECT_EQ(encode(decode(twin).text).bytes.toHex(' '), preferred.toHex(' '));
+  }
 }
 
 }  // namespace

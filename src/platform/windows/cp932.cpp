@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 namespace orv::platform::cp932 {
 
 namespace {
@@ -17,6 +19,17 @@ struct OneWay {
 constexpr OneWay kOneWay[] = {
     {u'\u301C', u'\uFF5E'}, {u'\u2016', u'\u2225'}, {u'\u2212', u'\uFF0D'}, {u'\u00A2', u'\uFFE0'},
     {u'\u00A3', u'\uFFE1'}, {u'\u00AC', u'\uFFE2'}, {u'\u2014', u'\u2015'}};
+
+// The system's table gives the single bytes 0x80, 0xA0 and 0xFD to 0xFF characters of their own
+// (U+0080 and U+F8F0 to U+F8F3) although code page 932 assigns nothing there. A file holding
+// them is not code page 932 text, and a text holding those characters cannot be written as one.
+bool isUnassigned(QChar c) {
+  return c.unicode() == 0x80 || (c.unicode() >= 0xF8F0 && c.unicode() <= 0xF8F3);
+}
+
+bool holdsUnassigned(QStringView text) {
+  return std::any_of(text.begin(), text.end(), isUnassigned);
+}
 
 // `text`, or a copy of it in `copy` with the JIS forms replaced when it holds any.
 QStringView microsoftForms(QStringView text, QString& copy) {
@@ -38,12 +51,14 @@ std::optional<QString> decodeStrictly(QByteArrayView bytes) {
   QString text(n, Qt::Uninitialized);
   MultiByteToWideChar(kCp932, MB_ERR_INVALID_CHARS, bytes.data(), inSize,
                       reinterpret_cast<wchar_t*>(text.data()), n);
+  if (holdsUnassigned(text)) return std::nullopt;
   return text;
 }
 
 // Bytes of `text` by the table alone: no best-fit look-alikes, nothing put in for what it lacks.
 // False when a character has no place in the table.
 bool encodeStrictly(QStringView original, QByteArray& out) {
+  if (holdsUnassigned(original)) return false;
   QString copy;
   const QStringView text = microsoftForms(original, copy);
   const auto* in = reinterpret_cast<const wchar_t*>(text.utf16());
