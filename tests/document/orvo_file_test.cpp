@@ -1,12 +1,25 @@
 #include "document/orvo_file.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <random>
 #include <tuple>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
 
 #include "platform/cp932.h"
 
@@ -61,6 +74,72 @@ TEST(OrvoFile, AnyRepresentableTextSurvivesWriteThenRead) {
     ASSERT_EQ(readDocumentFile(file).document.text, text) << "round " << round;
   }
 }
+
+QByteArray contents(const QString& path) {
+  QFile f(path);
+  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
+}
+
+// Saving `text` over `score` fails with a reason that matches `reason`, and leaves the score
+// byte for byte and its folder as they were: no temporary file stays behind.
+void expectSaveFails(const QString& score, QStringView text, const QString& reason) {
+  const QDir folder = QFileInfo(score).dir();
+  const QStringList names = folder.entryList(QDir::Files | QDir::Hidden);
+  const QByteArray old = contents(score);
+  const WriteResult result = writeDocumentFile(score, text);
+  EXPECT_EQ(result.status, WriteResult::Status::WriteFailed) << text.size();
+  EXPECT_TRUE(result.reason.contains(QRegularExpression(reason))) << result.reason.toStdString();
+  EXPECT_EQ(contents(score), old);
+  EXPECT_EQ(folder.entryList(QDir::Files | QDir::Hidden), names);
+}
+
+// On Linux the full file system is a small tmpfs mounted here (root only). Wine cannot mount one,
+// so the Windows test run maps such a tmpfs as a drive and names it in ORV_FULL_DISK.
+TEST(OrvoFile, AFullDiskFailsSmallAndLargeSaves) {
+#ifdef Q_OS_WIN
+  const QString drive = qEnvironmentVariable("ORV_FULL_DISK");
+  if (drive.isEmpty() || !QFileInfo::exists(drive)) {
+    GTEST_SKIP() << "no small drive at ORV_FULL_DISK: the test run maps one where it may mount";
+  }
+  QTemporaryDir dir(drive + QStringLiteral("/orv-XXXXXX"));
+  ASSERT_TRUE(dir.isValid()) << dir.errorString().toStdString();
+#else
+  QTemporaryDir dir;
+  const QByteArray mountPoint = QFile::encodeName(dir.path());
+  if (mount("orv-test", mountPoint.constData(), "tmpfs", 0, "size=512k") != 0) {
+    GTEST_SKIP() << "cannot mount a small file system here: " << std::strerror(errno);
+  }
+  const auto unmount = qScopeGuard([&] { umount2(mountPoint.constData(), MNT_DETACH); });
+#endif
+  const QString score = dir.filePath(QStringLiteral("score.orv"));
+  ASSERT_EQ(writeDocumentFile(score, QString(3000, u'd')).status, WriteResult::Status::Written);
+  QFile filler(dir.filePath(QStringLiteral("filler")));
+  ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+  constexpr qint64 kSmall = 16 << 20;  // more would go to a disk that is not the small one
+  qint64 filled = 0;
+  while (filled < kSmall && filler.write(QByteArray(4096, 'x')) == 4096 && filler.flush()) {
+    filled += 4096;
+  }
+  ASSERT_LT(filled, kSmall);
+  for (const qsizetype size : {3000, 300000}) {
+    expectSaveFails(score, QString(size, u'a'), QStringLiteral("ENOSPC|ERROR_(HANDLE_)?DISK_FULL"));
+  }
+}
+
+#ifdef Q_OS_WIN
+// Programs on Windows often hold a file open without letting it be deleted: such a score cannot
+// be replaced, and the message must say that another program uses it.
+TEST(OrvoFile, AScoreHeldOpenByAnotherProgramIsNotReplaced) {
+  QTemporaryDir dir;
+  const QString score = dir.filePath(QStringLiteral("score.orv"));
+  ASSERT_EQ(writeDocumentFile(score, u"old").status, WriteResult::Status::Written);
+  const HANDLE held = CreateFileW(QDir::toNativeSeparators(score).toStdWString().c_str(),
+                                  GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  expectSaveFails(score, u"new", QStringLiteral("ERROR_SHARING_VIOLATION"));
+  CloseHandle(held);
+}
+#endif
 
 }  // namespace
 }  // namespace orv::document

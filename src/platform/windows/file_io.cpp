@@ -49,6 +49,20 @@ bool isMissing(DWORD code) {
   return code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND;
 }
 
+// Whether another handle holds the file open without letting it be deleted. The system refuses
+// to replace such a file with the same code as it refuses a missing right, and the user must learn
+// that closing the other program is what helps.
+bool heldOpenElsewhere(const std::wstring& path) {
+  const HANDLE file =
+      CreateFileW(path.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, 0, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return false;
+  }
+  return GetLastError() == ERROR_SHARING_VIOLATION;
+}
+
 QString temporaryName(const std::wstring& directory, const std::wstring& base) {
   // ".<name>.orvsave-<number>", the name cut so that the whole fits in a file name.
   static constexpr int kNameMax = 255;
@@ -259,7 +273,10 @@ bool AtomicFileWriter::commit() {
   // Replaces the old file in one step, and returns only once the change is on the disk.
   if (!MoveFileExW(d.temporary.c_str(), d.target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    return fail(GetLastError());
+    const DWORD code = GetLastError();
+    return fail(code == ERROR_ACCESS_DENIED && heldOpenElsewhere(d.target)
+                    ? ERROR_SHARING_VIOLATION
+                    : static_cast<int>(code));
   }
   d.temporary.clear();
   return true;
