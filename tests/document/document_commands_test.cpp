@@ -192,7 +192,11 @@ TEST_F(FileCommandsTest, SpecialAndHugeFilesAreRefusedAtOnceAndChangeNothing) {
 }
 
 TEST_F(FileCommandsTest, FileNamesAreShownAsTheyAreNotAsMarkup) {
+#ifdef Q_OS_WIN
+  const QString name = u"&amp;[x] %1.orv"_s;  // no "<", ">" or "*" in a Windows file name
+#else
   const QString name = u"<i>&amp;[*].orv"_s;
+#endif
   const QString path = put(name.toUtf8().constData(), "old\r\n");
   start({path});
   form->winId();  // the native window, whose title the desktop shows

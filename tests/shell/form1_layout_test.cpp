@@ -60,6 +60,14 @@ const Placed kInventory[] = {
 
 class Form1Layout : public FormFixture {};
 
+// On Windows the offscreen platform of the test programs takes its fonts from Qt's own font folder
+// only, which holds none: what the chosen fonts draw is checked on Linux, where they are installed.
+#ifdef Q_OS_WIN
+constexpr bool kWithoutFonts = true;
+#else
+constexpr bool kWithoutFonts = false;
+#endif
+
 TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
   shell::Form1& f = start();
   showActive();
@@ -82,11 +90,13 @@ TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
   EXPECT_EQ(menu, QStringList({u"ファイル(&F)"_s, u"編集(&E) -"_s, u"検索(&S) -"_s,
                                u"ヘルプ(&H) -"_s, u"新規作成(&N) -"_s, u"開く(&O)"_s,
                                u"上書き保存(&S)"_s, u"名前を付けて保存(&A)"_s, u"終了(&X)"_s}));
-  const QFontInfo suffix(f.Opt_Sln[0]->font()), text(f.TextEdit->font());
-  EXPECT_EQ(std::tuple(suffix.family(), suffix.bold(), suffix.pointSize()),
-            std::tuple(u"VL PGothic"_s, true, 9));
-  EXPECT_EQ(std::tuple(text.family(), text.bold(), text.pointSize()),
-            std::tuple(u"Konatu Tohaba"_s, false, 9));
+  if (!kWithoutFonts) {
+    const QFontInfo suffix(f.Opt_Sln[0]->font()), text(f.TextEdit->font());
+    EXPECT_EQ(std::tuple(suffix.family(), suffix.bold(), suffix.pointSize()),
+              std::tuple(u"VL PGothic"_s, true, 9));
+    EXPECT_EQ(std::tuple(text.family(), text.bold(), text.pointSize()),
+              std::tuple(u"Konatu Tohaba"_s, false, 9));
+  }
   EXPECT_EQ(f.windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
   // Every option button, check boxes apart, is one exclusive group.
   EXPECT_EQ(f.optionGroup->buttons().size(), 26 + 8 + 7 + 2);
@@ -131,6 +141,7 @@ TEST_F(Form1Layout, KeyboardLooksLikeAPianoWhosePcKeyLabelsCoverTheOctaveLabelsI
 // At 9 points a half-width letter is 6 px wide: the letters must still show their strokes, and
 // take exactly half a full-width character, so that the columns of a score line up.
 TEST_F(Form1Layout, ScoreShowsTheStemsOfMInColumnsAndTheNamingListShowsItsMarks) {
+  if (kWithoutFonts) GTEST_SKIP() << "no fonts for the offscreen platform on Windows";
   shell::Form1& f = start();
   showActive();
   f.TextEdit->setText(u"m"_s);
