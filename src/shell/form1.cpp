@@ -180,10 +180,11 @@ void Form1::createControls() {
 
   // IPAPGothic draws "~" at this size as a short bar at the top, much like "^"; VL PGothic draws a
   // wave.
-  const QFont suffixFont = japaneseFont(
-      {QStringLiteral("VL PGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAexGothic"),
-       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("TakaoPGothic")},
-      9, true);
+  const QFont suffixFont =
+      japaneseFont({QStringLiteral("VL PGothic"), QStringLiteral("IPAPGothic"),
+                    QStringLiteral("IPAexGothic"), QStringLiteral("Noto Sans CJK JP"),
+                    QStringLiteral("TakaoPGothic"), QStringLiteral("MS PGothic")},
+                   9, true);
   const std::array<QString, 7> suffixes{QStringLiteral("."),
                                         QStringLiteral("i"),
                                         QStringLiteral("^"),
@@ -212,7 +213,9 @@ void Form1::createControls() {
   // The closed list shows about 94 px of text. In the default font the widest entry,
   // "英米系(ＡＢＣ調)＃", needs some 105 px, and the cut-off mark was all that told it from the
   // flat one. A proportional Japanese font narrows the full-width letters enough to show it whole.
-  Combo3->setFont(japaneseFont({QStringLiteral("IPAPGothic"), QStringLiteral("Konatu")}, 9, false));
+  Combo3->setFont(japaneseFont(
+      {QStringLiteral("IPAPGothic"), QStringLiteral("MS PGothic"), QStringLiteral("Konatu")}, 9,
+      false));
 
   Opt_Oct[0] = option("Opt_Oct", 0, QStringLiteral("<"), 120, 1080, 300, 780);
 
@@ -281,11 +284,11 @@ void Form1::createControls() {
   // At 9 points (12 px) a half-width letter is 6 px wide, and smoothed outlines of the usual
   // gothics blur the three stems of "m" into one grey block there. Konatu Tohaba brings its own
   // pixel drawings for this size, shown only unsmoothed. Unsmoothed, the next three keep the
-  // stems as well; IPAGothic and Takao keep two.
+  // stems as well; IPAGothic and Takao keep two. Windows' MS Gothic has pixel drawings of its own.
   QFont scoreFont = japaneseFont(
       {QStringLiteral("Konatu Tohaba"), QStringLiteral("VL Gothic"), QStringLiteral("MigMix 1M"),
        QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
-       QStringLiteral("TakaoGothic"), QStringLiteral("monospace")},
+       QStringLiteral("TakaoGothic"), QStringLiteral("MS Gothic"), QStringLiteral("monospace")},
       9, false);
   scoreFont.setStyleStrategy(QFont::NoAntialias);
   TextEdit->setFont(scoreFont);
