@@ -1,5 +1,7 @@
 #include "platform/file_texts.h"
 
+#include <algorithm>
+
 namespace orv::platform::file_texts {
 
 QString withErrorName(const QString& words, const QString& name) {
@@ -31,3 +33,28 @@ QString tooLarge(qint64 limit) {
 }
 
 }  // namespace orv::platform::file_texts
+
+namespace orv::platform {
+
+ReadOutcome readToEnd(qint64 size, qint64 limit, QByteArray& bytes,
+                      const std::function<qint64(char* into, qint64 count)>& readSome) {
+  // One byte more than the size, so that the end is found without growing the buffer.
+  bytes.resize(static_cast<qsizetype>(size) + 1);
+  qsizetype used = 0;
+  for (;;) {
+    if (used == bytes.size()) {
+      // The file grew while it was read.
+      if (used > limit) return ReadOutcome::TooLarge;
+      bytes.resize(static_cast<qsizetype>(std::min<qint64>(limit + 1, used * 2 + 4096)));
+    }
+    const qint64 n = readSome(bytes.data() + used, bytes.size() - used);
+    if (n < 0) return ReadOutcome::Failed;
+    if (n == 0) break;
+    used += n;
+  }
+  if (used > limit) return ReadOutcome::TooLarge;
+  bytes.truncate(used);
+  return ReadOutcome::Read;
+}
+
+}  // namespace orv::platform

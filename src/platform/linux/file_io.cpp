@@ -152,27 +152,20 @@ FileRead readRegularFile(const QString& path, qint64 limit) {
   if (!S_ISREG(st.st_mode)) return refused(notRegularText(st.st_mode));
   if (st.st_size > limit) return refused(file_texts::tooLarge(limit));
 
-  // One byte more than the size, so that the end is found without growing the buffer.
-  QByteArray bytes(static_cast<qsizetype>(st.st_size) + 1, Qt::Uninitialized);
-  qsizetype used = 0;
-  for (;;) {
-    if (used == bytes.size()) {
-      // The file grew while it was read.
-      if (used > limit) return refused(file_texts::tooLarge(limit));
-      bytes.resize(static_cast<qsizetype>(std::min<qint64>(limit + 1, used * 2 + 4096)));
-    }
-    const ssize_t n = ::read(fd, bytes.data() + used, static_cast<size_t>(bytes.size() - used));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return failed(errno);
-    }
-    if (n == 0) break;
-    used += n;
-  }
-  if (used > limit) return refused(file_texts::tooLarge(limit));
-  bytes.truncate(used);
+  int err = 0;
+  const ReadOutcome outcome =
+      readToEnd(st.st_size, limit, result.bytes, [&](char* into, qint64 count) -> qint64 {
+        for (;;) {
+          const ssize_t n = ::read(fd, into, static_cast<size_t>(count));
+          if (n >= 0 || errno != EINTR) {
+            err = errno;
+            return n;
+          }
+        }
+      });
+  if (outcome == ReadOutcome::TooLarge) return refused(file_texts::tooLarge(limit));
+  if (outcome == ReadOutcome::Failed) return failed(err);
   result.status = FileRead::Status::Read;
-  result.bytes = std::move(bytes);
   return result;
 }
 
@@ -308,12 +301,13 @@ bool AtomicFileWriter::commit() {
     }
   }
   if (!exchanged) {
-    if (::rename(m_impl->temporary.constData(), m_impl->target.constData()) != 0) return fail(errno);
+    if (::rename(m_impl->temporary.constData(), m_impl->target.constData()) != 0)
+      return fail(errno);
     m_impl->temporary.clear();
   }
   if (const int err = syncDirectory(m_impl->directoryFd)) {
-    if (exchanged && ::renameat2(AT_FDCWD, m_impl->temporary.constData(), AT_FDCWD, m_impl->target.constData(),
-                                 RENAME_EXCHANGE) != 0) {
+    if (exchanged && ::renameat2(AT_FDCWD, m_impl->temporary.constData(), AT_FDCWD,
+                                 m_impl->target.constData(), RENAME_EXCHANGE) != 0) {
       // The old content could not be put back: keep it under the temporary name, never delete it.
       m_impl->temporary.clear();
     } else if (!m_impl->targetExists) {

@@ -117,13 +117,4 @@ std::optional<qsizetype> Encoder::encode(QStringView text, QByteArray& out) {
   return 0;  // the whole failed although every character converts: the system refused
 }
 
-Encoded encode(QStringView text) {
-  Encoded result;
-  if (text.isEmpty()) return result;
-  Encoder encoder;
-  result.firstUnencodable = encoder.encode(text, result.bytes);
-  if (result.firstUnencodable) result.bytes.clear();
-  return result;
-}
-
 }  // namespace orv::platform::cp932

@@ -150,25 +150,20 @@ FileRead readRegularFile(const QString& path, qint64 limit) {
   if (!GetFileSizeEx(file, &size)) return failed(GetLastError());
   if (size.QuadPart > limit) return refused(file_texts::tooLarge(limit));
 
-  // One byte more than the size, so that the end is found without growing the buffer.
-  QByteArray bytes(static_cast<qsizetype>(size.QuadPart) + 1, Qt::Uninitialized);
-  qsizetype used = 0;
-  for (;;) {
-    if (used == bytes.size()) {
-      // The file grew while it was read.
-      if (used > limit) return refused(file_texts::tooLarge(limit));
-      bytes.resize(static_cast<qsizetype>(std::min<qint64>(limit + 1, used * 2 + 4096)));
-    }
-    const DWORD ask = static_cast<DWORD>(std::min<qsizetype>(bytes.size() - used, 1 << 30));
-    DWORD got = 0;
-    if (!ReadFile(file, bytes.data() + used, ask, &got, nullptr)) return failed(GetLastError());
-    if (got == 0) break;
-    used += got;
-  }
-  if (used > limit) return refused(file_texts::tooLarge(limit));
-  bytes.truncate(used);
+  DWORD err = 0;
+  const ReadOutcome outcome =
+      readToEnd(size.QuadPart, limit, result.bytes, [&](char* into, qint64 count) -> qint64 {
+        DWORD got = 0;
+        if (ReadFile(file, into, static_cast<DWORD>(std::min<qint64>(count, 1 << 30)), &got,
+                     nullptr)) {
+          return got;
+        }
+        err = GetLastError();
+        return -1;
+      });
+  if (outcome == ReadOutcome::TooLarge) return refused(file_texts::tooLarge(limit));
+  if (outcome == ReadOutcome::Failed) return failed(err);
   result.status = FileRead::Status::Read;
-  result.bytes = std::move(bytes);
   return result;
 }
 
