@@ -9,6 +9,8 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleFactory>
 
 #include "document/document_commands.h"
 #include "entry/note_entry.h"
@@ -236,6 +238,11 @@ void Form1::createControls() {
       whiteLeft += 360;
     }
   }
+  // Keys are drawn by a style that paints a button in its palette's colours. The Windows styles
+  // draw every push button in the system theme's colours, which would leave the black keys white
+  // with white captions.
+  QStyle* keyStyle = QStyleFactory::create(QStringLiteral("Fusion"));
+  keyStyle->setParent(this);
   QPalette whitePalette;
   whitePalette.setColor(QPalette::Button, Qt::white);
   whitePalette.setColor(QPalette::ButtonText, Qt::black);
@@ -247,6 +254,7 @@ void Form1::createControls() {
       if (isBlack(k) != black) continue;
       Opt_Scl[k] = option("Opt_Scl", k, QString::fromLatin1(names[k % 12]), left[k], 1080, 300,
                           black ? 300 : 780);
+      Opt_Scl[k]->setStyle(keyStyle);
       Opt_Scl[k]->setPalette(black ? blackPalette : whitePalette);
     }
   }
@@ -254,6 +262,7 @@ void Form1::createControls() {
   Opt_Scl[25] = option("Opt_Scl", 25, QStringLiteral("_"), 6240, 1080, 300, 780);
   QPalette restPalette;
   restPalette.setColor(QPalette::Button, QColor(224, 224, 224));
+  Opt_Scl[25]->setStyle(keyStyle);
   Opt_Scl[25]->setPalette(restPalette);
   Chk_Key = checkBox("Chk_Key", QStringLiteral("Key"), 6900, 1080, 1275, 315);
 
