@@ -12,8 +12,8 @@ run_tests=false
 [ "${1:-}" = "--test" ] && run_tests=true
 
 orv_windows_packages() {
-  local pkgs=(g++-mingw-w64-x86-64-posix wine64 nsis zip googletest qt6-translations-l10n
-    xvfb xauth xdotool) missing=() pkg
+  local pkgs=(g++-mingw-w64-x86-64-posix wine64 googletest qt6-translations-l10n
+    xvfb xauth xdotool openbox x11-utils) missing=() pkg
   for pkg in "${pkgs[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$pkg")
@@ -40,3 +40,11 @@ if [ ! -f "$build/build.ninja" ]; then
     -DCMAKE_CROSSCOMPILING_EMULATOR="$ORV_ROOT/scripts/wine-run.sh;$ORV_WINDOWS_QT"
 fi
 cmake --build "$build"
+
+if $run_tests; then
+  # The shared test programs under Wine, offscreen (a real full disk is mounted for one of them,
+  # which needs root), then the program itself on an X server of its own, bare and framed.
+  (cd "$build" && ctest -j2 --output-on-failure)
+  "$ORV_ROOT/tests/e2e/windows_e2e.sh" "$build" "$ORV_WINDOWS_QT"
+  "$ORV_ROOT/tests/e2e/windows_e2e.sh" "$build" "$ORV_WINDOWS_QT" openbox
+fi
