@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <map>
 
 #include "platform/process_launcher.h"
@@ -21,6 +22,11 @@ class QtProcessLauncher final : public ProcessLauncher {
   bool waitForEnd(ProcessId id, const QObject* owner) override;
 
  private:
+  // Runs a nested event loop until the watch set up by `watch` calls the function it is given,
+  // the program ends or `owner` goes; true when the watch saw the end.
+  using Watch = std::function<void(const std::function<void()>& ended)>;
+  static bool runUntilEnded(const QObject* owner, const Watch& watch);
+
   // What the system watches each process not yet waited for by: a process file descriptor (or a
   // mark saying there is none) on Linux, the process handle on Windows.
   std::map<ProcessId, qintptr> m_started;

@@ -9,7 +9,7 @@
 
 #include "platform/text_edit.h"
 #include "support/form_fixture.h"
-#include "support/special_files.h"
+#include "support/non_regular_files.h"
 
 namespace orv::document {
 namespace {
@@ -166,7 +166,7 @@ TEST_F(FileCommandsTest, SpecialAndHugeFilesAreRefusedAtOnceAndChangeNothing) {
   QFile huge(sparse);
   ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 30));
   huge.close();
-  auto rows = test::specialFiles(special.path());
+  auto rows = test::nonRegularFiles(special.path());
   ASSERT_FALSE(rows.empty());
   rows.insert(rows.end(), {{special.path(), u"フォルダーです。ファイルを選んでください。"_s},
                            {sparse, u"ファイルが大きすぎます（256 MiB まで）。"_s}});

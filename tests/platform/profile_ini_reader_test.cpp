@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "support/special_files.h"
+#include "support/non_regular_files.h"
 
 namespace orv::platform {
 namespace {
@@ -49,7 +49,7 @@ TEST(ProfileIniReader, FollowsTheProfileRules) {
 TEST(ProfileIniReader, ReadsAnythingButARegularFileAsEmptyWithoutBlocking) {
   QTemporaryDir dir;
   QStringList paths{dir.path(), dir.filePath(u"none"_s)};
-  for (const auto& [special, reason] : test::specialFiles(dir.path())) paths << special;
+  for (const auto& [special, reason] : test::nonRegularFiles(dir.path())) paths << special;
   ASSERT_EQ(paths.size(), 4);
   ProfileIniReader reader;
   for (const QString& path : paths) {

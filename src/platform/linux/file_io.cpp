@@ -1,6 +1,6 @@
 #include "platform/file_io.h"
 
-#include "platform/file_texts.h"
+#include "platform/file_common.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -189,16 +189,6 @@ AtomicFileWriter::AtomicFileWriter(const QString& path) : m_impl(std::make_uniqu
 AtomicFileWriter::~AtomicFileWriter() {
   cancel();
   m_impl->closeDirectory();
-}
-
-bool AtomicFileWriter::fail(int code) {
-  return failWith(systemErrorText(code));
-}
-
-bool AtomicFileWriter::failWith(const QString& reason) {
-  m_error = reason;
-  cancel();
-  return false;
 }
 
 void AtomicFileWriter::cancel() {

@@ -1,7 +1,5 @@
 #include "platform/qt_process_launcher.h"
 
-#include <QCoreApplication>
-#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QScopeGuard>
@@ -86,35 +84,26 @@ bool QtProcessLauncher::waitForEnd(ProcessId id, const QObject* owner) {
   });
   if (hasEnded(id, fd)) return true;
 
-  QEventLoop loop;
-  bool ended = false;
   std::unique_ptr<QSocketNotifier> notifier;
   std::unique_ptr<QTimer> poller;
-  if (fd >= 0) {
-    notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    // The descriptor stays readable; a wait nested inside this one must not see it fire again.
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, &loop, [&] {
-      notifier->setEnabled(false);
-      ended = true;
-      loop.quit();
-    });
-  } else {
-    poller = std::make_unique<QTimer>();
-    QObject::connect(poller.get(), &QTimer::timeout, &loop, [&] {
-      if (!endedByProc(id)) return;
-      poller->stop();
-      ended = true;
-      loop.quit();
-    });
-    poller->start(kPollMilliseconds);
-  }
-  if (owner) QObject::connect(owner, &QObject::destroyed, &loop, &QEventLoop::quit);
-  if (auto* app = QCoreApplication::instance()) {
-    QObject::connect(app, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
-  }
-  // When the program is already ending, exec() returns at once.
-  loop.exec();
-  return ended;
+  return runUntilEnded(owner, [&](const std::function<void()>& ended) {
+    if (fd >= 0) {
+      notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+      // The descriptor stays readable; a wait nested inside this one must not see it fire again.
+      QObject::connect(notifier.get(), &QSocketNotifier::activated, notifier.get(), [&, ended] {
+        notifier->setEnabled(false);
+        ended();
+      });
+    } else {
+      poller = std::make_unique<QTimer>();
+      QObject::connect(poller.get(), &QTimer::timeout, poller.get(), [&, ended] {
+        if (!endedByProc(id)) return;
+        poller->stop();
+        ended();
+      });
+      poller->start(kPollMilliseconds);
+    }
+  });
 }
 
 }  // namespace orv::platform

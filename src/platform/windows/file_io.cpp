@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <string>
 
-#include "platform/file_texts.h"
+#include "platform/file_common.h"
 
 namespace orv::platform {
 
@@ -181,16 +181,6 @@ AtomicFileWriter::AtomicFileWriter(const QString& path) : m_impl(std::make_uniqu
 
 AtomicFileWriter::~AtomicFileWriter() {
   cancel();
-}
-
-bool AtomicFileWriter::fail(int code) {
-  return failWith(systemErrorText(code));
-}
-
-bool AtomicFileWriter::failWith(const QString& reason) {
-  m_error = reason;
-  cancel();
-  return false;
 }
 
 void AtomicFileWriter::cancel() {

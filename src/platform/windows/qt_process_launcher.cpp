@@ -1,8 +1,6 @@
 #include "platform/qt_process_launcher.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QScopeGuard>
 #include <QWinEventNotifier>
 
@@ -92,21 +90,14 @@ bool QtProcessLauncher::waitForEnd(ProcessId id, const QObject* owner) {
   const auto closeHandle = qScopeGuard([handle] { CloseHandle(handle); });
   if (WaitForSingleObject(handle, 0) == WAIT_OBJECT_0) return true;
 
-  QEventLoop loop;
-  bool ended = false;
   QWinEventNotifier notifier(handle);
-  // The handle stays signalled; a wait nested inside this one must not see it fire again.
-  QObject::connect(&notifier, &QWinEventNotifier::activated, &loop, [&] {
-    notifier.setEnabled(false);
-    ended = true;
-    loop.quit();
+  return runUntilEnded(owner, [&](const std::function<void()>& ended) {
+    // The handle stays signalled; a wait nested inside this one must not see it fire again.
+    QObject::connect(&notifier, &QWinEventNotifier::activated, &notifier, [&, ended] {
+      notifier.setEnabled(false);
+      ended();
+    });
   });
-  if (owner) QObject::connect(owner, &QObject::destroyed, &loop, &QEventLoop::quit);
-  if (auto* app = QCoreApplication::instance()) {
-    QObject::connect(app, &QCoreApplication::aboutToQuit, &loop, &QEventLoop::quit);
-  }
-  loop.exec();
-  return ended;
 }
 
 }  // namespace orv::platform

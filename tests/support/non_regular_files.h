@@ -17,7 +17,7 @@
 
 namespace orv::test {
 
-inline std::vector<std::pair<QString, QString>> specialFiles(const QString& folder) {
+inline std::vector<std::pair<QString, QString>> nonRegularFiles(const QString& folder) {
 #ifdef Q_OS_WIN
   // A device name stands for the device in every folder.
   return {{folder + QStringLiteral("/NUL"),

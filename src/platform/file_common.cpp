@@ -1,4 +1,6 @@
-#include "platform/file_texts.h"
+#include "platform/file_common.h"
+
+#include "platform/file_io.h"
 
 #include <algorithm>
 
@@ -55,6 +57,16 @@ ReadOutcome readToEnd(qint64 size, qint64 limit, QByteArray& bytes,
   if (used > limit) return ReadOutcome::TooLarge;
   bytes.truncate(used);
   return ReadOutcome::Read;
+}
+
+bool AtomicFileWriter::fail(int code) {
+  return failWith(systemErrorText(code));
+}
+
+bool AtomicFileWriter::failWith(const QString& reason) {
+  m_error = reason;
+  cancel();
+  return false;
 }
 
 }  // namespace orv::platform
