@@ -41,11 +41,13 @@ ManifestDPIAware true
 
 Name "OrvEditor"
 OutFile "${ORV_OUTFILE}"
+BrandingText "OrvEditor ${ORV_VERSION}"
 
 !define MUI_ICON "${ORV_ICON}"
 !define MUI_UNICON "${ORV_ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\orveditor.exe"
+; No "run the editor" box on the last page: an administrator's installer runs elevated, and so
+; would the editor it started. The Start menu starts it as the user.
 
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !insertmacro MUI_PAGE_DIRECTORY
