@@ -107,6 +107,14 @@ orv_windows_package() {
   done <<<"$dlls"
   # qtbase holds the texts of the standard dialogs and buttons and loads no other catalogue.
   cp /usr/share/qt6/translations/qtbase_ja.qm "$stage/translations/"
+  # The licences of what is shipped beside the program: Qt (LGPL 3), the GCC runtime (GPL 3 with
+  # the runtime library exception) and mingw-w64's winpthreads, as Debian records them.
+  mkdir -p "$stage/licenses"
+  cp /usr/share/doc/libqt6core6/copyright "$stage/licenses/Qt.txt"
+  cp /usr/share/doc/gcc-mingw-w64-x86-64-posix-runtime/copyright "$stage/licenses/GCC-runtime.txt"
+  cp /usr/share/doc/mingw-w64-common/copyright "$stage/licenses/mingw-w64.txt"
+  cp /usr/share/common-licenses/LGPL-3 "$stage/licenses/LGPL-3.txt"
+  cp /usr/share/common-licenses/GPL-3 "$stage/licenses/GPL-3.txt"
   find "$stage" -iname '*.dll' -o -iname '*.exe' | while read -r file; do
     x86_64-w64-mingw32-strip "$file"
   done

@@ -40,6 +40,7 @@ if [ ! -f "$build/build.ninja" ]; then
     -DCMAKE_CROSSCOMPILING_EMULATOR="$ORV_ROOT/scripts/wine-run.sh;$ORV_WINDOWS_QT"
 fi
 cmake --build "$build"
+"$ORV_ROOT/scripts/windows-package.sh" "$build" "$ORV_WINDOWS_QT"
 
 if $run_tests; then
   # The shared test programs under Wine, offscreen (a real full disk is mounted for one of them,
@@ -47,4 +48,5 @@ if $run_tests; then
   (cd "$build" && ctest -j2 --output-on-failure)
   "$ORV_ROOT/tests/e2e/windows_e2e.sh" "$build" "$ORV_WINDOWS_QT"
   "$ORV_ROOT/tests/e2e/windows_e2e.sh" "$build" "$ORV_WINDOWS_QT" openbox
+  "$ORV_ROOT/tests/package/windows_installer_test.sh" "$build" "$ORV_WINDOWS_QT"
 fi
