@@ -1,31 +1,32 @@
-# Shared by run.sh and test.sh: installs the missing Debian packages and builds one preset.
+# Shared by the scripts: installs missing Debian packages and builds one preset.
 # Sourced, not run.
 
 ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 
-orv_missing_packages() {
+# orv_install_debian PACKAGE...: installs those of the packages that are missing.
+orv_install_debian() {
   local pkg missing=()
-  while read -r pkg; do
-    pkg=${pkg%%#*}
-    pkg=${pkg//[[:space:]]/}
-    [ -n "$pkg" ] || continue
-    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+  for pkg in "$@"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$pkg")
-    fi
-  done <"$ORV_ROOT/scripts/debian-packages.txt"
-  echo "${missing[@]}"
-}
-
-orv_install_packages() {
-  local missing
-  missing=$(orv_missing_packages)
-  [ -n "$missing" ] || return 0
-  echo "Installing Debian packages: $missing"
+  done
+  [ ${#missing[@]} -gt 0 ] || return 0
+  echo "Installing Debian packages: ${missing[*]}" >&2
   local sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
   $sudo apt-get update -qq
-  # shellcheck disable=SC2086
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# The packages of scripts/debian-packages.txt.
+orv_install_packages() {
+  local pkg pkgs=()
+  while read -r pkg; do
+    pkg=${pkg%%#*}
+    pkg=${pkg//[[:space:]]/}
+    [ -n "$pkg" ] && pkgs+=("$pkg")
+  done <"$ORV_ROOT/scripts/debian-packages.txt"
+  orv_install_debian "${pkgs[@]}"
 }
 
 # orv_build PRESET [TARGET...]: configure once, then build incrementally.

@@ -10,7 +10,7 @@
 # or, sourced (from a script with set -euo pipefail): orv_windows_package_packages, then
 # orv_windows_package BUILD-DIR QT-FOR-WINDOWS.
 set -euo pipefail
-ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 orv_package_fail() {
   echo "windows-package: $*" >&2
@@ -20,17 +20,7 @@ orv_package_fail() {
 # makensis and zip pack; Qt's Japanese texts come from Debian; objdump and strip are mingw's;
 # Wine's DLLs tell the system's own imports; unzip is for the test that opens the zip.
 orv_windows_package_packages() {
-  local pkgs=(nsis zip unzip qt6-translations-l10n binutils-mingw-w64-x86-64 wine64) missing=() pkg
-  for pkg in "${pkgs[@]}"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$pkg")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing Debian packages: ${missing[*]}" >&2
-  local sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  orv_install_debian nsis zip unzip qt6-translations-l10n binutils-mingw-w64-x86-64 wine64
 }
 
 # The DLLs of this program's own making or Qt's, found in these folders, are shipped; any other

@@ -14,7 +14,7 @@
 # Qt's Japanese texts are not built here: the .qm files of Debian's qt6-translations-l10n
 # (/usr/share/qt6/translations/qt*_ja.qm) are the same on every platform and are copied.
 
-ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 ORV_WINDOWS_TOOLCHAIN=$ORV_ROOT/cmake/mingw-w64-x86_64.cmake
 
 # What the Windows editor needs of Qt: Core, Gui, Widgets and Test; everything else is off.
@@ -38,18 +38,8 @@ ORV_WINDOWS_QT_OPTIONS=(
 
 orv_windows_qt_packages() {
   # The cross compiler, and what Qt's configure and apt-get source need on the host.
-  local pkgs=(g++-mingw-w64-x86-64-posix cmake ninja-build perl python3 dpkg-dev xz-utils
-    qt6-base-dev qt6-base-dev-tools) missing=() pkg
-  for pkg in "${pkgs[@]}"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$pkg")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing Debian packages: ${missing[*]}" >&2
-  local sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  orv_install_debian g++-mingw-w64-x86-64-posix cmake ninja-build perl python3 dpkg-dev xz-utils \
+    qt6-base-dev qt6-base-dev-tools
 }
 
 # Prints deb822 stanzas of deb-src entries for the system's own Debian suites, with the same

@@ -5,25 +5,14 @@
 # With --test it also runs the Windows tests under Wine (offscreen, and on Xvfb end to end).
 # Usage: scripts/windows.sh [--test]
 set -euo pipefail
-ORV_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-source "$ORV_ROOT/scripts/windows-qt.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/windows-qt.sh"
 
 run_tests=false
 [ "${1:-}" = "--test" ] && run_tests=true
 
 orv_windows_packages() {
-  local pkgs=(g++-mingw-w64-x86-64-posix wine64 googletest qt6-translations-l10n
-    xvfb xauth xdotool openbox x11-utils) missing=() pkg
-  for pkg in "${pkgs[@]}"; do
-    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
-      missing+=("$pkg")
-  done
-  [ ${#missing[@]} -eq 0 ] && return 0
-  echo "Installing Debian packages: ${missing[*]}" >&2
-  local sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  orv_install_debian g++-mingw-w64-x86-64-posix wine64 googletest qt6-translations-l10n \
+    xvfb xauth xdotool openbox x11-utils
 }
 
 orv_windows_packages
