@@ -1,5 +1,6 @@
 #include "platform/qt_file_dialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -41,8 +42,9 @@ bool QtFileDialog::show(bool save) {
   if (dialog.exec() != QDialog::Accepted) return false;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return false;
-  FileName = QFileInfo(files.first()).absoluteFilePath();
-  InitDir = dialog.directory().absolutePath();
+  // In the system's own form, as the window caption and the player's command line show it.
+  FileName = QDir::toNativeSeparators(QFileInfo(files.first()).absoluteFilePath());
+  InitDir = QDir::toNativeSeparators(dialog.directory().absolutePath());
   return true;
 }
 

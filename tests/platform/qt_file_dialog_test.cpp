@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -47,7 +48,7 @@ TEST(QtFileDialog, SaveAsAsksBeforeReplacingAnExistingFile) {
     EXPECT_EQ(chosen, answer == QMessageBox::Yes);
     EXPECT_EQ(stillOpen, answer == QMessageBox::No);
     if (chosen) {
-      EXPECT_EQ(save.FileName, other);
+      EXPECT_EQ(save.FileName, QDir::toNativeSeparators(other));
     }
   }
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
