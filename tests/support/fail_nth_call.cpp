@@ -19,16 +19,21 @@
 extern "C" {
 
 namespace {
-int armed;
-int choppy;
-long calls;
-long fail_at;
+bool armed, choppy;
+long calls, fail_at;
 int fail_errno;
 char failed_label[64] = "-";
 
-const char* kind(int fd) {
+// Takes its turn in the count; true when this call is the one to fail. `fd` >= 0 adds whether
+// it is a file or a folder to the label.
+bool fails_now(const char* label, int fd = -1) {
+  if (!armed || ++calls != fail_at) return false;
   struct stat st = {};
-  return fstat(fd, &st) == 0 && S_ISDIR(st.st_mode) ? "folder" : "file";
+  const bool folder = fd >= 0 && fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
+  const char* kind = folder ? " folder" : " file";
+  snprintf(failed_label, sizeof failed_label, "%s%s", label, fd < 0 ? "" : kind);
+  errno = fail_errno;
+  return true;
 }
 }  // namespace
 
@@ -41,11 +46,11 @@ void orv_fail_arm() {
   choppy = m && m[0] == 'c';
   calls = 0;
   snprintf(failed_label, sizeof failed_label, "-");
-  armed = 1;
+  armed = true;
 }
 
 long orv_fail_disarm() {
-  armed = 0;
+  armed = false;
   return calls;
 }
 
@@ -53,27 +58,11 @@ const char* orv_fail_label() {
   return failed_label;
 }
 
-static int fails_now(const char* label) {
-  if (!armed) return 0;
-  if (++calls != fail_at) return 0;
-  snprintf(failed_label, sizeof failed_label, "%s", label);
-  errno = fail_errno;
-  return 1;
-}
-
-static char label_buffer[64];
-
-static const char* labelled(const char* name, const char* what) {
-  snprintf(label_buffer, sizeof label_buffer, "%s %s", name, what);
-  return label_buffer;
-}
-
 #define REAL(name) (reinterpret_cast<decltype(&::name)>(dlsym(RTLD_NEXT, #name)))
 
-// Each wrapper takes its turn in the count, then fails or passes the call on.
-#define PASS_OR_FAIL(ret, name, params, args, label) \
-  ret name params {                                  \
-    return fails_now(label) ? -1 : REAL(name) args;  \
+#define PASS_OR_FAIL(ret, name, params, args, ...)        \
+  ret name params {                                       \
+    return fails_now(__VA_ARGS__) ? -1 : REAL(name) args; \
   }
 #define OPEN_PASS_OR_FAIL(name, params, args)                                                     \
   int name params {                                                                               \
@@ -87,10 +76,7 @@ static const char* labelled(const char* name, const char* what) {
 #define WRITE_PASS_OR_FAIL(name, params, args)        \
   ssize_t name params {                               \
     if (armed && choppy) {                            \
-      if (++calls % 2) {                              \
-        errno = EINTR;                                \
-        return -1;                                    \
-      }                                               \
+      if (++calls % 2) return errno = EINTR, -1;      \
       if (n > 3) n = 3;                               \
       return REAL(name) args;                         \
     }                                                 \
@@ -104,8 +90,8 @@ OPEN_PASS_OR_FAIL(openat64, (int dir, const char* path, int flags, ...), (dir, p
 WRITE_PASS_OR_FAIL(write, (int fd, const void* b, size_t n), (fd, b, n))
 WRITE_PASS_OR_FAIL(pwrite, (int fd, const void* b, size_t n, off_t at), (fd, b, n, at))
 WRITE_PASS_OR_FAIL(pwrite64, (int fd, const void* b, size_t n, off64_t at), (fd, b, n, at))
-PASS_OR_FAIL(int, fsync, (int fd), (fd), labelled("fsync", kind(fd)))
-PASS_OR_FAIL(int, fdatasync, (int fd), (fd), labelled("fsync", kind(fd)))
+PASS_OR_FAIL(int, fsync, (int fd), (fd), "fsync", fd)
+PASS_OR_FAIL(int, fdatasync, (int fd), (fd), "fsync", fd)
 PASS_OR_FAIL(int, rename, (const char* from, const char* to), (from, to), "rename")
 PASS_OR_FAIL(int, renameat, (int fd1, const char* from, int fd2, const char* to),
              (fd1, from, fd2, to), "rename")
@@ -114,7 +100,7 @@ PASS_OR_FAIL(int, renameat2, (int fd1, const char* from, int fd2, const char* to
 
 // A failed close still closes, as the kernel does.
 int close(int fd) {
-  const bool fail = armed && fails_now(labelled("close", kind(fd)));
+  const bool fail = fails_now("close", fd);
   const int err = errno;
   const int result = REAL(close)(fd);
   if (!fail) return result;

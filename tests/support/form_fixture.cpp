@@ -1,8 +1,5 @@
 #include "support/form_fixture.h"
 
-#include <QApplication>
-#include <QTest>
-
 namespace orv::test {
 
 shell::Form1& FormFixture::start(const QStringList& arguments) {
@@ -17,6 +14,11 @@ void FormFixture::showActive() {
   form->show();
   form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+}
+
+void FormFixture::mouse(QTest::MouseAction action, QWidget* at, Qt::MouseButton button) {
+  const QPoint point = at ? at->mapTo(form.get(), at->rect().center()) : QPoint(-40, -40);
+  QTest::mouseEvent(action, form->windowHandle(), button, {}, point);
 }
 
 void FormFixture::TearDown() {

@@ -33,14 +33,12 @@ class NullSinkServer {
   bool start() {
     // What a killed server left would look like a running one.
     QFile::remove(socket());
-    m_server.start(
-        QStringLiteral("pulseaudio"),
-        {QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
-         QStringLiteral("-n"), QStringLiteral("--use-pid-file=no"),
-         QStringLiteral("--log-level=error"),
-         QStringLiteral("--load=module-null-sink sink_name=bench"),
-         QStringLiteral("--load=module-suspend-on-idle"),
-         QStringLiteral("--load=module-native-protocol-unix auth-anonymous=1 socket=") + socket()});
+    using namespace Qt::StringLiterals;
+    m_server.start(u"pulseaudio"_s,
+                   {u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"-n"_s, u"--use-pid-file=no"_s,
+                    u"--log-level=error"_s, u"--load=module-null-sink sink_name=bench"_s,
+                    u"--load=module-suspend-on-idle"_s,
+                    u"--load=module-native-protocol-unix auth-anonymous=1 socket="_s + socket()});
     m_running = false;
     for (int i = 0; i < 100 && m_server.state() != QProcess::NotRunning && !m_running; ++i) {
       m_running = QFile::exists(socket());

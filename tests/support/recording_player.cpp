@@ -3,16 +3,9 @@
 #include <QDeadlineTimer>
 #include <QThread>
 
+#include "support/file_bytes.h"
+
 namespace orv::test {
-
-namespace {
-
-QByteArray contents(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-}  // namespace
 
 RecordingPlayer::RecordingPlayer(const QString& path)
 #ifdef Q_OS_WIN
@@ -39,9 +32,8 @@ QString RecordingPlayer::record(int run, const QString& suffix) const {
 QList<QStringList> RecordingPlayer::runs() const {
   QList<QStringList> out;
   for (int n = 0; QFile::exists(record(n)); ++n) {
-    QStringList lines = QString::fromUtf8(contents(record(n))).split(u'\n');
-    lines.removeLast();
-    out << lines;
+    out << QString::fromUtf8(contents(record(n))).split(u'\n');
+    out.last().removeLast();  // after the last line's end
   }
   return out;
 }
@@ -51,14 +43,12 @@ QString RecordingPlayer::commandLine(int run) const {
 }
 
 void RecordingPlayer::release(int run) const {
-  QFile go(record(run, QStringLiteral(".go")));
-  (void)go.open(QIODevice::WriteOnly);
+  put(record(run, QStringLiteral(".go")), {});
 }
 
 void RecordingPlayer::makeUnstartable() const {
 #ifdef Q_OS_WIN
-  QFile f(program);
-  (void)(f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write("not a program\r\n"));
+  put(program, "not a program\r\n");
 #else
   QFile::setPermissions(program, QFile::ReadOwner | QFile::WriteOwner);
 #endif

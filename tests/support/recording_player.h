@@ -17,7 +17,7 @@ class RecordingPlayer {
   ~RecordingPlayer();
 
   QList<QStringList> runs() const;
-  // The command line run `run` was given, as Windows hands it over; empty elsewhere.
+  // The command line run `run` was given, as Windows hands it over; "<absent>" elsewhere.
   QString commandLine(int run) const;
   void release(int run) const;
   bool ended(int run) const { return QFile::exists(record(run, QStringLiteral(".end"))); }

@@ -19,10 +19,8 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
 #ifdef _WIN32
-std::string utf8(const wchar_t* text) {
+static std::string utf8(const wchar_t* text) {
   const int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
   std::string out(n > 0 ? n : 1, '\0');
   WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
@@ -30,13 +28,6 @@ std::string utf8(const wchar_t* text) {
   return out;
 }
 #endif
-
-bool present(const fs::path& path) {
-  std::error_code error;
-  return fs::exists(path, error);
-}
-
-}  // namespace
 
 int main([[maybe_unused]] int argc, [[maybe_unused]] char* argv[]) {
   std::vector<std::string> arguments;
@@ -52,12 +43,10 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char* argv[]) {
   arguments.assign(argv + 1, argv + argc);
 #endif
   const auto record = [&self](int run, const char* suffix = "") {
-    fs::path path = self;
-    path += '.';
-    path += std::to_string(run);
-    path += suffix;
-    return path;
+    return fs::path(self) += '.' + std::to_string(run) + suffix;
   };
+  std::error_code error;  // a file that cannot be looked at counts as absent
+  const auto present = [&error](const fs::path& path) { return fs::exists(path, error); };
   int run = 0;
   while (present(record(run)) || present(record(run, ".part"))) ++run;
 #ifdef _WIN32
@@ -67,11 +56,9 @@ int main([[maybe_unused]] int argc, [[maybe_unused]] char* argv[]) {
     std::ofstream part(record(run, ".part"), std::ios::binary);
     for (const std::string& argument : arguments) part << argument << '\n';
   }
-  std::error_code error;
   fs::rename(record(run, ".part"), record(run), error);
-  for (int i = 0; i < 1500 && present(self) && !present(record(run, ".go")); ++i) {
+  for (int i = 0; i < 1500 && present(self) && !present(record(run, ".go")); ++i)
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
   std::ofstream(record(run, ".end"), std::ios::binary);
   return 0;
 }

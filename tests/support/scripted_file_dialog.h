@@ -11,15 +11,12 @@
 namespace orv::test {
 
 // Answers each Show from a queue: a path (the dialog's folder becomes the path's folder) or a
-// cancel. Records what each Show was given.
+// cancel. Records whether each Show was a save and its title.
 class ScriptedFileDialog final : public platform::FileDialog {
  public:
   struct Shown {
     bool save;
     QString title;
-    QString initDir;
-    QString filter;
-    int flags;
   };
 
   void choose(const QString& path) { m_answers.push_back(path); }

@@ -21,4 +21,10 @@ std::vector<ScriptedMessageBox::Shown> ScriptedMessageBox::take() {
   return out;
 }
 
+QStringList ScriptedMessageBox::takeTexts() {
+  QStringList texts;
+  for (const Shown& box : take()) texts << box.text;
+  return texts;
+}
+
 }  // namespace orv::test

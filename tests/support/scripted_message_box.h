@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <vector>
@@ -25,6 +25,7 @@ class ScriptedMessageBox final : public platform::MessageBox {
 
   // Every box shown so far; clears the record.
   std::vector<Shown> take();
+  QStringList takeTexts();
   const std::vector<Shown>& shown() const { return m_shown; }
   std::size_t pending() const { return m_answers.size(); }
 
