@@ -101,10 +101,19 @@ click() {
   sleep 0.3
 }
 hold() { xdotool keydown "$1" sleep 1.5 keyup "$1" sleep 0.3; }
-file_menu() { xdotool key alt+f sleep 0.3 key "$1"; }
+file_menu() {
+  # The keys go to the window that has the input, which a closed box may have left elsewhere.
+  if [ "$wm" = none ]; then xdotool windowfocus "$window"; else xdotool windowactivate --sync "$window"; fi
+  xdotool key alt+f sleep 1 key "$1"
+}
 exit_editor() {
-  file_menu x  # 終了(&X)
-  for _ in $(seq 100); do kill -0 "$editor_pid" 2>/dev/null || break; sleep 0.1; done
+  # A busy machine may open the menu after the item's key has gone by: then close and try again.
+  for _ in 1 2 3; do
+    file_menu x  # 終了(&X)
+    for _ in $(seq 50); do kill -0 "$editor_pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$editor_pid" 2>/dev/null || break
+    xdotool key Escape sleep 0.5
+  done
   kill -0 "$editor_pid" 2>/dev/null && fail "the editor did not end after Exit"
   wait "$editor_pid" || fail "the editor ended with status $?"
   editor_pid=
