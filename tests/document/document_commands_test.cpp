@@ -1,13 +1,10 @@
 #include "document/document_commands.h"
 
 #include <QDir>
-#include <QFile>
-#include <QLabel>
 #include <QRegularExpression>
-#include <QTest>
 #include <QWindow>
 
-#include "platform/text_edit.h"
+#include "support/file_bytes.h"
 #include "support/form_fixture.h"
 #include "support/non_regular_files.h"
 
@@ -20,10 +17,9 @@ using shell::Form1;
 
 class FileCommandsTest : public test::FormFixture {
  protected:
-  QString put(const char* name, const QByteArray& bytes) {
-    QFile f(files.filePath(QString::fromUtf8(name)));
-    EXPECT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-    return f.fileName();
+  QString put(const QString& name, const QByteArray& bytes) {
+    EXPECT_TRUE(test::put(files.filePath(name), bytes));
+    return files.filePath(name);
   }
   // Every box shown since the last call, as text [code title], paths relative to the folder.
   // The reason a write failed, on the last line, is the system's own words: only that there is
@@ -42,11 +38,8 @@ class FileCommandsTest : public test::FormFixture {
     QString seen = form->Label1->text() + u' ' + form->Label2->text() + u' ' +
                    form->windowTitle().sliced(form->document().TitleText.size() + 1) + u' ' +
                    form->TextEdit->Text();
-    for (const QString& name : QDir(files.path()).entryList(QDir::Files | QDir::Hidden)) {
-      QFile f(files.filePath(name));
-      seen +=
-          u" | "_s + name + u'=' + QString::fromLatin1(f.open(QFile::ReadOnly) ? f.readAll() : "?");
-    }
+    for (const QString& name : QDir(files.path()).entryList(QDir::Files | QDir::Hidden))
+      seen += u" | "_s + name + u'=' + QString::fromLatin1(test::contents(files.filePath(name)));
     return seen.remove(files.path() + u'/');
   }
 
@@ -65,51 +58,48 @@ struct Transition {
   friend void PrintTo(const Transition& t, std::ostream* os) { *os << t.name; }
 };
 
+constexpr int kNo = MessageBox::kNo, kYes = MessageBox::kYes, kCancel = MessageBox::kCancel;
+constexpr auto kExit = &Form1::mnuEnd, kOpen = &Form1::mnuOpen, kSaveAs = &Form1::mnuCreateNewFile;
 const char* const kKept = "a.orv 更新あり a.orv(更新) xold | a.orv=old\r\n";
+const char* const kSaveFailed = "ファイルを保存できませんでした。\na.orv/child.orv\n…";
 const Transition kTransitions[] = {
-    {"exitNo", true, &Form1::mnuEnd, MessageBox::kNo, "", "", "ended", kKept},
-    {"exitYes", true, &Form1::mnuEnd, MessageBox::kYes, "", "", "ended",
-     "a.orv 更新なし a.orv xold | a.orv=xold\r\n"},
-    {"exitCancel", true, &Form1::mnuEnd, MessageBox::kCancel, "", "", "", kKept},
-    {"exitYesUntitled", false, &Form1::mnuEnd, MessageBox::kYes, "save:b.orv", "", "ended",
+    {"exitNo", true, kExit, kNo, "", "", "ended", kKept},
+    {"exitYes", true, kExit, kYes, "", "", "ended", "a.orv 更新なし a.orv xold | a.orv=xold\r\n"},
+    {"exitCancel", true, kExit, kCancel, "", "", "", kKept},
+    {"exitYesUntitled", false, kExit, kYes, "save:b.orv", "", "ended",
      "b.orv 更新なし b.orv x | a.orv=old\r\n | b.orv=x\r\n"},
-    {"exitYesSaveCancelled", false, &Form1::mnuEnd, MessageBox::kYes, "save:", "保存していません",
-     "", " 更新あり (更新) x | a.orv=old\r\n"},
-    {"closeNo", true, nullptr, MessageBox::kNo, "", "", "closed", kKept},
-    {"closeCancel", true, nullptr, MessageBox::kCancel, "", "", "", kKept},
-    {"openCancel", true, &Form1::mnuOpen, MessageBox::kCancel, "", "", "", kKept},
-    {"openDialogCancelled", true, &Form1::mnuOpen, MessageBox::kNo,
-     "open:", "読み込みを中止しました", "", kKept},
-    {"openAfterASaveThatDidNotHappen", false, &Form1::mnuOpen, MessageBox::kYes, "save: open:a.orv",
-     "保存していません", "", "a.orv 更新なし a.orv old | a.orv=old\r\n"},
+    {"exitYesSaveCancelled", false, kExit, kYes, "save:", "保存していません", "",
+     " 更新あり (更新) x | a.orv=old\r\n"},
+    {"closeNo", true, nullptr, kNo, "", "", "closed", kKept},
+    {"closeCancel", true, nullptr, kCancel, "", "", "", kKept},
+    {"openCancel", true, kOpen, kCancel, "", "", "", kKept},
+    {"openDialogCancelled", true, kOpen, kNo, "open:", "読み込みを中止しました", "", kKept},
+    {"openAfterASaveThatDidNotHappen", false, kOpen, kYes, "save: open:a.orv", "保存していません",
+     "", "a.orv 更新なし a.orv old | a.orv=old\r\n"},
     // The user was just told the text could not be written: no Open dialog to replace it.
-    {"openAfterASaveThatFailed", false, &Form1::mnuOpen, MessageBox::kYes, "save:a.orv/child.orv",
-     "ファイルを保存できませんでした。\na.orv/child.orv\n…", "",
+    {"openAfterASaveThatFailed", false, kOpen, kYes, "save:a.orv/child.orv", kSaveFailed, "",
      " 更新あり (更新) x | a.orv=old\r\n"},
     // A file that exists but is not read never becomes the document's file.
-    {"openRefusedFile", true, &Form1::mnuOpen, MessageBox::kNo, "open:.",
-     "ファイルを読み込めませんでした。\n.\n…", "", kKept},
+    {"openRefusedFile", true, kOpen, kNo, "open:.", "ファイルを読み込めませんでした。\n.\n…", "",
+     kKept},
     // The path is taken before the read fails: the label names it, the caption the old file.
-    {"openMissingFile", true, &Form1::mnuOpen, MessageBox::kNo, "open:none.orv",
-     "ファイルが存在しません", "", "none.orv 更新なし a.orv xold | a.orv=old\r\n"},
-    {"saveAsCancelled", true, &Form1::mnuCreateNewFile, 0, "save:", "保存していません", "", kKept},
-    {"saveAsFails", true, &Form1::mnuCreateNewFile, 0, "save:a.orv/child.orv",
-     "ファイルを保存できませんでした。\na.orv/child.orv\n…", "", kKept},
+    {"openMissingFile", true, kOpen, kNo, "open:none.orv", "ファイルが存在しません", "",
+     "none.orv 更新なし a.orv xold | a.orv=old\r\n"},
+    {"saveAsCancelled", true, kSaveAs, 0, "save:", "保存していません", "", kKept},
+    {"saveAsFails", true, kSaveAs, 0, "save:a.orv/child.orv", kSaveFailed, "", kKept},
 };
 
 class FileCommands : public FileCommandsTest, public ::testing::WithParamInterface<Transition> {};
 
 TEST_P(FileCommands, LeaveTheDocumentTheFilesAndTheProgramAsExpected) {
   const Transition& row = GetParam();
-  const QString score = put("a.orv", "old\r\n");
+  const QString score = put(u"a.orv"_s, "old\r\n");
   start(row.titled ? QStringList{score} : QStringList{});
   QTest::keyClicks(form->TextEdit, u"x"_s);
   midi.open(0);
   if (row.answer) messages.expect(row.answer);
-  for (const QString& step : QString::fromUtf8(row.dialogs).split(u' ', Qt::SkipEmptyParts)) {
-    const QString name = step.section(u':', 1);
-    name.isEmpty() ? dialog.cancel() : dialog.choose(files.filePath(name));
-  }
+  for (const QString& step : QString::fromUtf8(row.dialogs).split(u' ', Qt::SkipEmptyParts))
+    step.endsWith(u':') ? dialog.cancel() : dialog.choose(files.filePath(step.section(u':', 1)));
   if (*row.note) messages.expect();
 
   const bool closed = !row.command && form->close();
@@ -134,7 +124,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, FileCommands, ::testing::ValuesIn(kTransitions),
 
 TEST_F(FileCommandsTest, ALoadedDocumentIsSavedOnlyWhenEveryCharacterFits) {
   for (int box = 0; box < 4; ++box) messages.expect();
-  start({put("a.orv", "ok\r\n\x81\x20\xFD\r\n")});
+  start({put(u"a.orv"_s, "ok\r\n\x81\x20\xFD\r\n")});
   form->mnuUpdate->trigger();
   EXPECT_EQ(outcome(),
             u"a.orv 更新なし a.orv ok\r\n\uFFFD \uFFFD | a.orv=ok\r\n\x81\x20\xFD\r\n"_s);
@@ -163,21 +153,19 @@ TEST_F(FileCommandsTest, ALoadedDocumentIsSavedOnlyWhenEveryCharacterFits) {
 TEST_F(FileCommandsTest, SpecialAndHugeFilesAreRefusedAtOnceAndChangeNothing) {
   QTemporaryDir special;
   const QString sparse = special.filePath(u"huge.orv"_s);
-  QFile huge(sparse);
-  ASSERT_TRUE(huge.open(QIODevice::WriteOnly) && huge.resize(qint64{1} << 30));
-  huge.close();
+  ASSERT_TRUE(test::put(sparse, {}) && QFile::resize(sparse, qint64{1} << 30));
   auto rows = test::nonRegularFiles(special.path());
   ASSERT_FALSE(rows.empty());
   rows.insert(rows.end(), {{special.path(), u"フォルダーです。ファイルを選んでください。"_s},
                            {sparse, u"ファイルが大きすぎます（256 MiB まで）。"_s}});
-  const QString score = put("a.orv", "old\r\n");
+  const QString score = put(u"a.orv"_s, "old\r\n");
   for (const auto& [path, reason] : rows) {
     SCOPED_TRACE(path.toStdString());
     const QString box = u"ファイルを読み込めませんでした。\n"_s + path + u'\n' + reason;
     // Named on the command line: an empty untitled document, not one that would save over it.
     messages.expect();
     start({path});
-    EXPECT_EQ(messages.take().at(0).text, box);
+    EXPECT_EQ(messages.takeTexts(), QStringList{box});
     EXPECT_EQ(form->document().FilePath, QString());
     EXPECT_EQ(form->windowTitle(), form->document().TitleText + u' ');
     // Chosen in the Open dialog: the document and its file stay as they were.
@@ -186,7 +174,7 @@ TEST_F(FileCommandsTest, SpecialAndHugeFilesAreRefusedAtOnceAndChangeNothing) {
     messages.expect();
     dialog.choose(path);
     form->mnuOpen->trigger();
-    EXPECT_EQ(messages.take().at(0).text, box);
+    EXPECT_EQ(messages.takeTexts(), QStringList{box});
     EXPECT_EQ(outcome().section(u" | "_s, 0, 0), u"a.orv 更新なし a.orv old"_s);
   }
 }
@@ -197,7 +185,7 @@ TEST_F(FileCommandsTest, FileNamesAreShownAsTheyAreNotAsMarkup) {
 #else
   const QString name = u"<i>&amp;[*].orv"_s;
 #endif
-  const QString path = put(name.toUtf8().constData(), "old\r\n");
+  const QString path = put(name, "old\r\n");
   start({path});
   form->winId();  // the native window, whose title the desktop shows
   EXPECT_EQ(form->windowHandle()->title(), form->document().TitleText + u' ' + path);

@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -26,26 +25,21 @@
 #include <vector>
 
 #include "document/orvo_file.h"
+#include "support/file_bytes.h"
 #include "support/qt_printers.h"
 
 namespace orv::document {
 namespace {
 
-QByteArray contents(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<absent>");
-}
-
-void put(const QString& path, const QByteArray& bytes) {
-  QFile f(path);
-  ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
-}
+using namespace Qt::StringLiterals;
+using test::contents;
+using test::put;
 
 class SaveFaults : public ::testing::Test {
  protected:
   // Puts the new text where the probe reads it; returns the bytes a saved score then holds.
   QByteArray newText(const QByteArray& text) {
-    put(sourcePath, text);
+    EXPECT_TRUE(put(sourcePath, text));
     return text + "\r\n";
   }
   // Saves the new text over the score in a process of its own: (exit code, printed line).
@@ -62,8 +56,9 @@ class SaveFaults : public ::testing::Test {
   QStringList names() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden); }
 
   QTemporaryDir dir, source;
-  const QString score = dir.filePath(QStringLiteral("score.orv"));
-  const QString sourcePath = source.filePath(QStringLiteral("text"));
+  const QString score = dir.filePath(u"score.orv"_s);
+  const QString sourcePath = source.filePath(u"text"_s);
+  const QString preload = QStringLiteral("LD_PRELOAD=" ORV_FAIL_NTH_CALL);
 };
 
 // Every call of a save fails in turn. Only closing the folder, opened read-only for its sync, may
@@ -71,7 +66,6 @@ class SaveFaults : public ::testing::Test {
 TEST_F(SaveFaults, EveryFileCallFailingInTurnIsReportedAndLeavesTheOldFile) {
   const QByteArray old = "old score\r\n";
   const QByteArray saved = newText("d4 e4 f4 g4\r\n[dms]2");
-  const QString preload = QStringLiteral("LD_PRELOAD=" ORV_FAIL_NTH_CALL);
   for (const bool existing : {true, false}) {
     if (existing) put(score, old);
     const auto [cleanExit, clean] = probe({preload});  // how many calls a save makes
@@ -82,17 +76,16 @@ TEST_F(SaveFaults, EveryFileCallFailingInTurnIsReportedAndLeavesTheOldFile) {
       for (int n = 1; n <= calls; ++n) {
         QFile::remove(score);
         if (existing) put(score, old);
-        const auto [exit, line] = probe({preload, QStringLiteral("ORV_FAIL_CALL=%1").arg(n),
-                                         QStringLiteral("ORV_FAIL_ERRNO=%1").arg(err)});
+        const auto [exit, line] =
+            probe({preload, u"ORV_FAIL_CALL=%1"_s.arg(n), u"ORV_FAIL_ERRNO=%1"_s.arg(err)});
         const QString failed = line.section(u'|', 1, 1);
         SCOPED_TRACE(::testing::Message()
                      << (existing ? "existing" : "new") << " file, call " << n << " ("
                      << failed.toStdString() << ") fails with " << strerrorname_np(err));
-        const bool harmless = failed == QStringLiteral("close folder");
-        EXPECT_EQ(exit, harmless ? 0 : 1) << line.toStdString();
-        if (!harmless) {
-          EXPECT_TRUE(line.contains(QLatin1String(strerrorname_np(err)))) << line.toStdString();
-        }
+        const bool harmless = failed == u"close folder"_s;
+        EXPECT_TRUE(harmless ? exit == 0
+                             : exit == 1 && line.contains(QLatin1String(strerrorname_np(err))))
+            << line.toStdString();
         EXPECT_EQ(contents(score), harmless ? saved : existing ? old : QByteArray("<absent>"));
         EXPECT_EQ(names().size(), existing || harmless ? 1 : 0) << names().join(u' ').toStdString();
       }
@@ -102,8 +95,7 @@ TEST_F(SaveFaults, EveryFileCallFailingInTurnIsReportedAndLeavesTheOldFile) {
 
 TEST_F(SaveFaults, InterruptedAndShortWritesStillWriteEveryByte) {
   const QByteArray saved = newText(QByteArray("c4 d4 e4\r\n").repeated(50));
-  const auto [exit, line] = probe(
-      {QStringLiteral("LD_PRELOAD=" ORV_FAIL_NTH_CALL), QStringLiteral("ORV_FAIL_MODE=choppy")});
+  const auto [exit, line] = probe({preload, u"ORV_FAIL_MODE=choppy"_s});
   EXPECT_EQ(exit, 0) << line.toStdString();
   EXPECT_EQ(contents(score), saved);
 }
@@ -111,11 +103,10 @@ TEST_F(SaveFaults, InterruptedAndShortWritesStillWriteEveryByte) {
 TEST_F(SaveFaults, AFileSizeLimitFailsTheSaveWithoutEndingTheProgram) {
   put(score, "old\r\n");
   newText(QByteArray(5000, 'c'));
-  const auto [exit, line] = probe({}, {QStringLiteral("1000")});
-  EXPECT_EQ(exit, 1);
-  EXPECT_TRUE(line.contains(QStringLiteral("EFBIG"))) << line.toStdString();
+  const auto [exit, line] = probe({}, {u"1000"_s});
+  EXPECT_TRUE(exit == 1 && line.contains(u"EFBIG"_s)) << line.toStdString();
   EXPECT_EQ(contents(score), "old\r\n");
-  EXPECT_EQ(names(), QStringList{QStringLiteral("score.orv")});
+  EXPECT_EQ(names(), QStringList{u"score.orv"_s});
 }
 
 TEST_F(SaveFaults, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
@@ -139,7 +130,7 @@ TEST_F(SaveFaults, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
     EXPECT_TRUE(now == old || now == saved) << "round " << round << ": " << now.size() << " bytes";
     // A killed save may leave its temporary file behind; it never stands in for the score.
     for (const QString& name : names())
-      if (name != QStringLiteral("score.orv")) QFile::remove(dir.filePath(name));
+      if (name != u"score.orv"_s) QFile::remove(dir.filePath(name));
   }
 }
 
@@ -148,11 +139,9 @@ TEST_F(SaveFaults, ASaveKilledAtAnyMomentLeavesTheOldOrTheNewFileWhole) {
 bool asUser(uid_t uid, gid_t gid, std::vector<gid_t> groups, const std::function<bool()>& body) {
   const pid_t child = fork();
   if (child == 0) {
-    if (setgroups(groups.size(), groups.data()) != 0 || setresgid(gid, gid, gid) != 0 ||
-        setresuid(uid, uid, uid) != 0) {
-      _exit(2);
-    }
-    _exit(body() ? 0 : 1);
+    const bool dropped = setgroups(groups.size(), groups.data()) == 0 &&
+                         setresgid(gid, gid, gid) == 0 && setresuid(uid, uid, uid) == 0;
+    _exit(dropped ? !body() : 2);
   }
   int status = 0;
   return waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0;
@@ -170,13 +159,12 @@ TEST_F(SaveFaults, AFileThatExistsButCannotBeReadIsRefusedNotMissing) {
 // A folder that may be written but not read (a drop box) cannot be synced; the save goes on.
 TEST_F(SaveFaults, AFolderThatCanBeWrittenButNotReadTakesNewAndExistingFiles) {
   const QByteArray saved = newText("c4 d4");
-  const QString other = dir.filePath(QStringLiteral("other.orv"));
-  put(other, "old\r\n");
+  const QString other = dir.filePath(u"other.orv"_s);
+  ASSERT_TRUE(put(other, "old\r\n"));
   ASSERT_EQ(chmod(QFile::encodeName(dir.path()), 0333), 0);
   for (const QString& path : {score, other}) {
     EXPECT_TRUE(asUser(65534, 65534, {}, [&] {
-      return writeDocumentFile(path, QStringLiteral("c4 d4")).status ==
-             WriteResult::Status::Written;
+      return writeDocumentFile(path, u"c4 d4").status == WriteResult::Status::Written;
     })) << path.toStdString();
     EXPECT_EQ(contents(path), saved);
   }
@@ -191,24 +179,21 @@ TEST_F(SaveFaults, ASharedScoreKeepsItsGroupAndMode) {
   ASSERT_TRUE(chmod(QFile::encodeName(dir.path()), 0777) == 0 && chown(name, 0, 100) == 0 &&
               chmod(name, 0664) == 0);
   EXPECT_TRUE(asUser(1000, 1000, {100}, [&] {
-    return writeDocumentFile(score, QStringLiteral("e4")).status == WriteResult::Status::Written;
+    return writeDocumentFile(score, u"e4").status == WriteResult::Status::Written;
   }));
   struct stat st = {};
   ASSERT_EQ(stat(name, &st), 0);
-  EXPECT_EQ(st.st_uid, 1000U);
-  EXPECT_EQ(st.st_gid, 100U);
-  EXPECT_EQ(st.st_mode & 07777, 0664U);
+  EXPECT_EQ(std::tuple(st.st_uid, st.st_gid, st.st_mode & 07777), std::tuple(1000U, 100U, 0664U));
   EXPECT_EQ(contents(score), "e4\r\n");
 }
 
 // Names up to the file system's limit save again, and a link, even one whose file does not exist
 // yet, is saved through to the file it names.
 TEST_F(SaveFaults, LongNamesAndLinksSaveWhereTheUserMeansThem) {
-  const QString kanji = QString(80, QChar(0x548C)) + QStringLiteral(".orv");  // 244 bytes
-  const QString longest = QString(251, u'x') + QStringLiteral(".orv");        // 255 bytes
-  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub")));
-  const QString link = dir.filePath(QStringLiteral("link.orv"));
-  ASSERT_TRUE(QFile::link(QStringLiteral("sub/real.orv"), link));
+  const QString kanji = QString(80, QChar(0x548C)) + u".orv"_s;  // 244 bytes
+  const QString longest = QString(251, u'x') + u".orv"_s;        // 255 bytes
+  const QString link = dir.filePath(u"link.orv"_s);
+  ASSERT_TRUE(QDir(dir.path()).mkdir(u"sub"_s) && QFile::link(u"sub/real.orv"_s, link));
   for (const QString& path : {dir.filePath(kanji), dir.filePath(longest), link}) {
     for (const char* text : {"first", "second"}) {
       const WriteResult result = writeDocumentFile(path, QString::fromLatin1(text));
@@ -217,7 +202,7 @@ TEST_F(SaveFaults, LongNamesAndLinksSaveWhereTheUserMeansThem) {
     }
   }
   EXPECT_TRUE(QFileInfo(link).isSymLink());
-  EXPECT_EQ(contents(dir.filePath(QStringLiteral("sub/real.orv"))), "second\r\n");
+  EXPECT_EQ(contents(dir.filePath(u"sub/real.orv"_s)), "second\r\n");
   EXPECT_EQ(names().size(), 3) << names().join(u' ').toStdString();
 }
 
