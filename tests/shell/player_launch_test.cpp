@@ -1,10 +1,5 @@
-#include <QApplication>
 #include <QElapsedTimer>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
 
 #include <bit>
 #include <ctime>
@@ -13,10 +8,7 @@
 #include <windows.h>
 #endif
 
-#include "document/document_commands.h"
-#include "platform/control_value.h"
 #include "platform/qt_process_launcher.h"
-#include "shell/startup_config.h"
 #include "support/event_steps.h"
 #include "support/form_fixture.h"
 #include "support/recording_player.h"
@@ -54,11 +46,6 @@ class PlayerButton : public FormFixture {
     f.document().FilePath = folder.filePath(u"x\"; $(touch c)`d` 'e' & |.orv"_s);
     return f;
   }
-  QStringList boxes() {
-    QStringList texts;
-    for (const auto& box : messages.take()) texts << box.text;
-    return texts;
-  }
 
   platform::QtProcessLauncher realLauncher;
   QTemporaryDir folder;
@@ -71,11 +58,7 @@ TEST_F(PlayerButton, GivesUpMidiAndSaysWhyNothingRuns) {
   player.makeUnstartable();
   const QString saved = f.document().FilePath, missing = folder.filePath(u"none"_s);
   const QString failed = u"Orvo起動に失敗しました。\nパスを確認してください。"_s;
-  const struct {
-    qint16 modified;
-    QString document, program;
-    QStringList boxes;
-  } rows[] = {
+  const std::tuple<qint16, QString, QString, QStringList> rows[] = {
       // A document not saved as it stands is refused before the player is looked at.
       {1, saved, {}, {u"ファイルを保存してください"_s}},
       {1, {}, {}, {u"ファイルを保存してください"_s}},
@@ -83,14 +66,14 @@ TEST_F(PlayerButton, GivesUpMidiAndSaysWhyNothingRuns) {
       {0, saved, missing, {commandLine(missing, saved), failed}},
       {0, saved, player.program, {commandLine(player.program, saved), failed}},
   };
-  for (const auto& row : rows) {
+  for (const auto& [modified, document, program, boxes] : rows) {
     platform::setValue(*f.Chk_Midi, true);
-    f.document().Modified = row.modified;
-    f.document().FilePath = row.document;
-    f.config().PlayerPath = row.program;
-    for (int i = 0; i < row.boxes.size(); ++i) messages.expect();
+    f.document().Modified = modified;
+    f.document().FilePath = document;
+    f.config().PlayerPath = program;
+    for (int i = 0; i < boxes.size(); ++i) messages.expect();
     QTest::mouseClick(f.Cmd_Orvo, Qt::LeftButton);
-    EXPECT_EQ(boxes(), row.boxes);
+    EXPECT_EQ(messages.takeTexts(), boxes);
     EXPECT_FALSE(f.Chk_Midi->isChecked());
   }
   EXPECT_TRUE(player.runs().empty());
@@ -121,11 +104,10 @@ TEST_F(PlayerButton, RunsThePlayerAndASecondOneNestedWithMidiOffUntilTheFirstEnd
   messages.expect();
   QTest::mouseClick(f.Cmd_Orvo, Qt::LeftButton);
   const QString document = f.document().FilePath;
-  EXPECT_EQ(boxes(), QStringList(2, commandLine(player.program, document)));
+  EXPECT_EQ(messages.takeTexts(), QStringList(2, commandLine(player.program, document)));
   EXPECT_EQ(player.runs(), QList<QStringList>(2, {document, u"*P*E*X"_s}));
   EXPECT_TRUE(player.ended(0) && player.ended(1) && f.Chk_Midi->isChecked());
-  const double cpuMs = cpuMilliseconds() - cpuStart;
-  EXPECT_LT(cpuMs / double(wall.elapsed()), 0.2) << "a wait keeps a processor busy";
+  EXPECT_LT((cpuMilliseconds() - cpuStart) / double(wall.elapsed()), 0.2) << "a busy wait";
 }
 
 TEST_F(PlayerButton, ClosingTheWindowDuringARunEndsTheProgramAndLeavesThePlayer) {

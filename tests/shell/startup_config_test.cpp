@@ -18,16 +18,14 @@ TEST(StartupConfig, CommandLineIsOnePathWithOnePairOfQuotesRemoved) {
       {{u"\""_s}, {}},
       {{u"  /d/a.orv "_s}, u"  /d/a.orv "_s},
   };
-  for (const auto& [arguments, path] : rows) {
+  for (const auto& [arguments, path] : rows)
     EXPECT_EQ(StartupConfig::commandLinePath(arguments), path)
         << arguments.join(u'|').toStdString();
-  }
 }
 
 TEST(StartupConfig, KeepsTheLastFolderUnlessTheSystemRefusesToLookItUp) {
-  for (const QString& kept : {QDir::tempPath(), u"/dev/null/below"_s}) {
+  for (const QString& kept : {QDir::tempPath(), u"/dev/null/below"_s})
     EXPECT_EQ(StartupConfig::probedFolder(kept), kept);
-  }
   EXPECT_EQ(StartupConfig::probedFolder(QDir::tempPath() + u"\0x"_s), QString());
 }
 
