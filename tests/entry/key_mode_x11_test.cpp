@@ -1,19 +1,10 @@
 // Key mode on a real X server of its own (Xvfb): the editor's own connection, the server's own
 // auto-repeat and keys held through XTest (xdotool).
-#include <QApplication>
 #include <QProcess>
-#include <QPushButton>
-#include <QTest>
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
-#include <utility>
-#include <vector>
 
-#include "midi/module1.h"
 #include "support/form_fixture.h"
 
 namespace orv::test {
@@ -50,10 +41,7 @@ TEST_F(KeyModeX11, EachHoldOfAKeyStrikesOnceWhileBothCoresAreBusy) {
   }
   constexpr int kHolds = 20;
   xdotool(u"keydown a sleep 2 keyup a sleep 0.1 "_s.repeated(kHolds).trimmed());
-  for (QProcess& loop : busy) {
-    loop.kill();
-    loop.waitForFinished();
-  }
+  for (QProcess& loop : busy) loop.kill(), loop.waitForFinished();
 
   std::vector<int> expected;
   for (int i = 0; i < kHolds; ++i) expected.insert(expected.end(), {60, -60});

@@ -1,14 +1,3 @@
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QPushButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include "entry/note_entry.h"
-#include "midi/module1.h"
-#include "platform/text_edit.h"
 #include "platform/window_system.h"
 #include "support/form_fixture.h"
 

@@ -1,13 +1,5 @@
 #include "midi/sound_controls.h"
 
-#include <QComboBox>
-#include <QPushButton>
-#include <QTest>
-
-#include <gtest/gtest.h>
-
-#include "entry/note_entry.h"
-#include "platform/control_value.h"
 #include "support/form_fixture.h"
 
 namespace orv::test {
@@ -24,12 +16,6 @@ class SoundControls : public FormFixture {
     midi.ports = {u"A"_s, u"Synth Port 128:0 with a name past 31 bytes"_s};
     f = &start();
     showActive();
-  }
-  // Mouse input as the window system delivers it: to the window, which routes it to the control
-  // under the pointer, or to the control pressed on while a button is held. Null is outside.
-  void mouse(QTest::MouseAction action, QWidget* at, Qt::MouseButton button = Qt::LeftButton) {
-    const QPoint point = at ? at->mapTo(form.get(), at->rect().center()) : QPoint(-40, -40);
-    QTest::mouseEvent(action, form->windowHandle(), button, {}, point);
   }
   shell::Form1* f = nullptr;
 };
@@ -50,15 +36,14 @@ TEST_F(SoundControls, DevicesAreNumberedAfterTheMapperAndEachSwitchOnOpensTheCho
   platform::setListIndex(*f->Combo1, 127);
   platform::setValue(*f->Chk_Midi, false);
   // A failed open shows its error once and leaves the switch on; the next switch-on tries again.
-  midi.nextOpenError = u"MIDI出力ポート「A」を開けません。\nno such port"_s;
+  const QString error = u"MIDI出力ポート「A」を開けません。\nno such port"_s;
+  midi.nextOpenError = error;
   messages.expect();
   for (int click = 0; click < 3; ++click) mouse(MouseClick, f->Chk_Midi);
-  ASSERT_EQ(messages.shown().size(), 1u);
-  EXPECT_EQ(messages.shown()[0].text, u"MIDI出力ポート「A」を開けません。\nno such port"_s);
-  EXPECT_EQ(midi.opened, (std::vector<int>{1, -1, -1}));
-  EXPECT_TRUE(midi.isOpen());
-  EXPECT_EQ(midi.sent, (Sent{0x7FC0})) << "only the chosen program, and only while open";
-  EXPECT_EQ(midi.resets, 1) << "switching off resets the output before closing it";
+  EXPECT_EQ(messages.takeTexts(), QStringList{error});
+  // Only the chosen program is sent, and only while open; switching off resets before it closes.
+  EXPECT_EQ(std::tuple(midi.opened, midi.isOpen(), midi.sent, midi.resets),
+            std::tuple(std::vector<int>{1, -1, -1}, true, Sent{0x7FC0}, 1));
 }
 
 TEST_F(SoundControls, NotesSoundFromThePressUntilItsRelease) {
