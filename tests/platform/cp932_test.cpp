@@ -7,35 +7,35 @@
 namespace orv::platform::cp932 {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 TEST(Cp932, ConvertsByTheMicrosoftTableAndMarksWhatItCannot) {
   // The text each byte sequence decodes to and the first invalid byte (-1: none); valid rows
   // also encode back to their bytes.
   const std::tuple<QByteArray, QString, qsizetype> rows[] = {
-      {"\x81\x60", QStringLiteral("\uFF5E"), -1},
-      {"\x87\x40", QStringLiteral("①"), -1},
-      {"\x84\xAB", QStringLiteral("┃"), -1},
-      {"\x81\x20", QStringLiteral("\uFFFD "), 0},
+      {"\x81\x60", u"\uFF5E"_s, -1},
+      {"\x87\x40", u"①"_s, -1},
+      {"\x84\xAB", u"┃"_s, -1},
+      {"\x81\x20", u"\uFFFD "_s, 0},
       // Single bytes the code page leaves unassigned.
-      {"\x98\x61\x80\xA0\xFF", QStringLiteral("和\uFFFD\uFFFD\uFFFD"), 2},
-      {"\x81\r\n", QStringLiteral("\uFFFD\r\n"), 0},
+      {"\x98\x61\x80\xA0\xFF", u"和\uFFFD\uFFFD\uFFFD"_s, 2},
+      {"\x81\r\n", u"\uFFFD\r\n"_s, 0},
   };
   for (const auto& [bytes, text, firstInvalid] : rows) {
     SCOPED_TRACE(bytes.toHex(' ').toStdString());
     const Decoded decoded = decode(bytes);
-    EXPECT_EQ(decoded.text, text);
-    EXPECT_EQ(decoded.firstInvalidByte.value_or(-1), firstInvalid);
+    EXPECT_EQ(std::tuple(decoded.text, decoded.firstInvalidByte.value_or(-1)),
+              std::tuple(text, firstInvalid));
     if (firstInvalid < 0) {
       EXPECT_EQ(encode(text).bytes.toHex(' '), bytes.toHex(' '));
     }
   }
   // The converter's one-way mapping is accepted: the wave dash is written as "～".
-  EXPECT_EQ(encode(QStringLiteral("\u301C")).bytes, QByteArray("\x81\x60"));
+  EXPECT_EQ(encode(u"\u301C"_s).bytes, QByteArray("\x81\x60"));
   // A character the table lacks leaves no bytes, only its index.
-  for (const QString& lacking :
-       {QStringLiteral("\U0001F3B5"), QStringLiteral("\u0080"), QStringLiteral("\uF8F0")}) {
-    const Encoded encoded = encode(QStringLiteral("和音") + lacking + u'x');
-    EXPECT_EQ(encoded.firstUnencodable, std::optional<qsizetype>(2));
-    EXPECT_TRUE(encoded.bytes.isEmpty());
+  for (const QString& lacking : {u"\U0001F3B5"_s, u"\u0080"_s, u"\uF8F0"_s}) {
+    const Encoded encoded = encode(u"和音"_s + lacking + u'x');
+    EXPECT_EQ(std::tuple(encoded.firstUnencodable, encoded.bytes), std::tuple(2, QByteArray()));
   }
 }
 
@@ -57,9 +57,8 @@ TEST(Cp932, EveryCharacterOfTheTableSurvivesARoundTripWrittenAsItsPreferredTwin)
   EXPECT_EQ(std::pair(characters, twins), std::pair(9604, 398));
   const std::pair<QByteArray, QByteArray> kWrittenAs[] = {
       {"\xED\x40", "\xFA\x5C"}, {"\x87\x90", "\x81\xE0"}, {"\xEE\xF9", "\x81\xCA"}};
-  for (const auto& [twin, preferred] : kWrittenAs) {
+  for (const auto& [twin, preferred] : kWrittenAs)
     EXPECT_EQ(encode(decode(twin).text).bytes.toHex(' '), preferred.toHex(' '));
-  }
 }
 
 }  // namespace

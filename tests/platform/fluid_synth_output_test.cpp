@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numbers>
 #include <numeric>
 #include <utility>
@@ -18,6 +17,8 @@
 
 namespace orv::platform {
 namespace {
+
+using namespace Qt::StringLiterals;
 
 const FluidSynthOutput::Config kOffline{
     FluidSynthOutput::defaultConfig().soundFonts, {}, FluidSynthOutput::Audio::Offline, {}};
@@ -58,9 +59,8 @@ class BuiltInSynth : public ::testing::Test {
   // Pulls 10 ms blocks, as a sound server would, until the output idles or `limitMs` have passed.
   std::vector<float> untilIdle(int limitMs) {
     std::vector<float> left, block(kBlock), right(kBlock);
-    for (int ms = 0; ms < limitMs && synth.render(block.data(), right.data(), kBlock); ms += 10) {
+    for (int ms = 0; ms < limitMs && synth.render(block.data(), right.data(), kBlock); ms += 10)
       left.insert(left.end(), block.begin(), block.end());
-    }
     return left;
   }
   FluidSynthOutput synth{kOffline};
@@ -132,12 +132,11 @@ TEST_F(BuiltInSynth, AfterIdlingANoteSoundsInFullAndResetSilences) {
 // What the server says of our stream: "yes" (stopped), "no" (playing), or "" while there is none.
 // Asked until it says `want` or a few seconds have passed.
 std::string corkedBecomes(const std::string& want) {
-  static const QRegularExpression corked(QStringLiteral("Corked: (\\w+)"));
+  static const QRegularExpression corked(u"Corked: (\\w+)"_s);
   std::string state = "?";
-  for (int i = 0; i < 100 && state != want; ++i) {
-    if (i > 0) QThread::msleep(50);
+  for (int i = 0; i < 100 && state != want; ++i, QThread::msleep(50)) {
     QProcess pactl;
-    pactl.start(QStringLiteral("pactl"), {QStringLiteral("list"), QStringLiteral("sink-inputs")});
+    pactl.start(u"pactl"_s, {u"list"_s, u"sink-inputs"_s});
     pactl.waitForFinished();
     state =
         corked.match(QString::fromUtf8(pactl.readAllStandardOutput())).captured(1).toStdString();
@@ -168,7 +167,7 @@ TEST(BuiltInSynthOnAServer, ComesBackAfterARestartAndClosesOnceTheServerIsGone) 
   test::NullSinkServer server;
   ASSERT_TRUE(server.running());
   FluidSynthOutput::Config config = FluidSynthOutput::defaultConfig();
-  config.audioDrivers = {QStringLiteral("pulseaudio")};  // none of this machine's own sound
+  config.audioDrivers = {u"pulseaudio"_s};  // none of this machine's own sound
   FluidSynthOutput synth(config);
   ASSERT_EQ(synth.open().value_or(QString()).toStdString(), "");
   synth.send(0x793C90);
@@ -177,10 +176,9 @@ TEST(BuiltInSynthOnAServer, ComesBackAfterARestartAndClosesOnceTheServerIsGone) 
   server.kill();
   ASSERT_TRUE(server.start());
   QProcess parec;
-  parec.start(QStringLiteral("parec"),
-              {QStringLiteral("--device=bench.monitor"), QStringLiteral("--format=float32le"),
-               QStringLiteral("--rate=48000"), QStringLiteral("--channels=1"),
-               QStringLiteral("--latency-msec=20")});
+  parec.start(u"parec"_s,
+              u"--device=bench.monitor --format=float32le --rate=48000 --channels=1 "
+              u"--latency-msec=20"_s.split(u' '));
   ASSERT_TRUE(parec.waitForReadyRead(10000)) << "recording";
   for (int press = 0; press < 2; ++press) {
     synth.send(0x793C90);
@@ -191,8 +189,8 @@ TEST(BuiltInSynthOnAServer, ComesBackAfterARestartAndClosesOnceTheServerIsGone) 
   parec.terminate();
   parec.waitForFinished();
   const QByteArray raw = parec.readAllStandardOutput();
-  std::vector<float> heard(raw.size() / sizeof(float));
-  std::memcpy(heard.data(), raw.data(), heard.size() * sizeof(float));
+  const auto* samples = reinterpret_cast<const float*>(raw.constData());
+  const std::vector<float> heard(samples, samples + raw.size() / sizeof(float));
   EXPECT_NEAR(strongestNear(heard, 261.63).first, 261.63, 5) << "two key presses on the new server";
   EXPECT_FALSE(synth.takeLostOutputError());
 

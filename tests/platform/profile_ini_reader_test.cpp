@@ -52,9 +52,8 @@ TEST(ProfileIniReader, ReadsAnythingButARegularFileAsEmptyWithoutBlocking) {
   for (const auto& [special, reason] : test::nonRegularFiles(dir.path())) paths << special;
   ASSERT_EQ(paths.size(), 4);
   ProfileIniReader reader;
-  for (const QString& path : paths) {
+  for (const QString& path : paths)
     EXPECT_EQ(reader.readString(path, u"OrvFiler"_s, u"Orvo"_s, u"ERR"_s), u"ERR"_s);
-  }
 }
 
 }  // namespace

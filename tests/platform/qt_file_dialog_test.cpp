@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
@@ -11,18 +10,19 @@
 
 #include <gtest/gtest.h>
 
+#include "support/file_bytes.h"
 #include "support/qt_printers.h"
 
 namespace orv::platform {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 // Save As onto another existing score asks first; "No" goes back to the dialog and the file stays.
 TEST(QtFileDialog, SaveAsAsksBeforeReplacingAnExistingFile) {
   QTemporaryDir dir;
-  const QString other = dir.filePath(QStringLiteral("other.orv"));
-  QFile file(other);
-  ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write("keep\r\n") == 6);
-  file.close();
+  const QString other = dir.filePath(u"other.orv"_s);
+  ASSERT_TRUE(test::put(other, "keep\r\n"));
   for (const auto answer : {QMessageBox::No, QMessageBox::Yes}) {
     int asked = 0;
     bool stillOpen = false;
@@ -32,10 +32,10 @@ TEST(QtFileDialog, SaveAsAsksBeforeReplacingAnExistingFile) {
       QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);
-        asked += box->text().contains(QStringLiteral("other.orv"));
+        asked += box->text().contains(u"other.orv"_s);
         box->button(answer)->click();
       });
-      dialog->selectFile(QStringLiteral("other.orv"));
+      dialog->selectFile(u"other.orv"_s);
       static_cast<QDialog*>(dialog)->accept();  // as the Save button does
       stillOpen = dialog->isVisible();
       if (stillOpen) dialog->reject();
@@ -44,15 +44,13 @@ TEST(QtFileDialog, SaveAsAsksBeforeReplacingAnExistingFile) {
     save.InitDir = dir.path();
     save.Flags = FileDialog::kHideReadOnly | FileDialog::kOverwritePrompt;
     const bool chosen = save.ShowSave();
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(chosen, answer == QMessageBox::Yes);
-    EXPECT_EQ(stillOpen, answer == QMessageBox::No);
+    EXPECT_EQ(std::tuple(asked, chosen, stillOpen),
+              std::tuple(1, answer == QMessageBox::Yes, answer == QMessageBox::No));
     if (chosen) {
       EXPECT_EQ(save.FileName, QDir::toNativeSeparators(other));
     }
   }
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  EXPECT_EQ(file.readAll(), "keep\r\n");
+  EXPECT_EQ(test::contents(other), "keep\r\n");
 }
 
 }  // namespace

@@ -19,9 +19,8 @@ TEST(QtMessageBox, ShowsItsTextAsPlainText) {
   QTimer::singleShot(0, [&] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     ASSERT_NE(box, nullptr);
-    for (const QLabel* label : box->findChildren<QLabel*>()) {
+    for (const QLabel* label : box->findChildren<QLabel*>())
       if (label->text() == text && label->textFormat() == Qt::PlainText) shown = label->text();
-    }
     box->done(QMessageBox::Ok);
   });
   QtMessageBox messages;

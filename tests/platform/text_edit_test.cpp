@@ -12,14 +12,16 @@
 namespace orv::platform {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 TEST(TextEdit, TextReadsBackAsWrittenWithCrLf) {
   const std::pair<QString, QString> rows[] = {
       {QString(), QString()},
-      {QStringLiteral("a\r\nb\r\n"), QStringLiteral("a\r\nb\r\n")},
-      {QStringLiteral("\r\n\r\n"), QStringLiteral("\r\n\r\n")},
-      {QStringLiteral("a\nb\n"), QStringLiteral("a\nb\n")},  // a lone LF stays inside its line
-      {QStringLiteral("a\rb"), QStringLiteral("a\r\nb")},    // a lone CR is a line break
-      {QStringLiteral("和音┃～①\r\n[dms]4\u00A0"), QStringLiteral("和音┃～①\r\n[dms]4\u00A0")},
+      {u"a\r\nb\r\n"_s, u"a\r\nb\r\n"_s},
+      {u"\r\n\r\n"_s, u"\r\n\r\n"_s},
+      {u"a\nb\n"_s, u"a\nb\n"_s},  // a lone LF stays inside its line
+      {u"a\rb"_s, u"a\r\nb"_s},    // a lone CR is a line break
+      {u"和音┃～①\r\n[dms]4\u00A0"_s, u"和音┃～①\r\n[dms]4\u00A0"_s},
   };
   TextEdit edit;
   for (const auto& [written, read] : rows) {
@@ -32,37 +34,34 @@ TEST(TextEdit, ChangeIsRaisedOnceAndInsideEveryWriteThatAltersTheText) {
   TextEdit edit;
   QStringList seen;  // the text as the handler saw it
   QObject::connect(&edit, &TextEdit::Change, [&] { seen << edit.Text(); });
-  edit.setText(QStringLiteral("l1\r\nl2\r\nl3"));
+  edit.setText(u"l1\r\nl2\r\nl3"_s);
   QTextCursor c = edit.textCursor();
   c.setPosition(1);
   c.setPosition(3, QTextCursor::KeepAnchor);
   edit.setTextCursor(c);
-  edit.setSelText(QStringLiteral("X\r\nY"));
-  edit.setSelText(QString());            // nothing selected, nothing inserted: no change
-  edit.setSelText(QStringLiteral("!"));  // the caret stood right after the insertion
-  EXPECT_EQ(seen, QStringList({QStringLiteral("l1\r\nl2\r\nl3"), QStringLiteral("lX\r\nYl2\r\nl3"),
-                               QStringLiteral("lX\r\nY!l2\r\nl3")}));
+  edit.setSelText(u"X\r\nY"_s);
+  edit.setSelText(QString());  // nothing selected, nothing inserted: no change
+  edit.setSelText(u"!"_s);     // the caret stood right after the insertion
+  EXPECT_EQ(seen, QStringList({u"l1\r\nl2\r\nl3"_s, u"lX\r\nYl2\r\nl3"_s, u"lX\r\nY!l2\r\nl3"_s}));
   EXPECT_FALSE(edit.textCursor().hasSelection());
 
-  QSignalSpy typed(&edit, &TextEdit::Change);
   edit.setText(QString());
-  typed.clear();
-  QTest::keyClicks(&edit, QStringLiteral("ab"));
+  QSignalSpy typed(&edit, &TextEdit::Change);
+  QTest::keyClicks(&edit, u"ab"_s);
   QTest::keyClick(&edit, Qt::Key_Return, Qt::ShiftModifier);
-  EXPECT_EQ(typed.count(), 3);
-  EXPECT_EQ(edit.Text(), QStringLiteral("ab\r\n")) << "Shift+Return is an ordinary line break";
+  // Shift+Return is an ordinary line break.
+  EXPECT_EQ(std::tuple(typed.count(), edit.Text()), std::tuple(3, u"ab\r\n"_s));
 }
 
 TEST(TextEdit, EmptinessFocusFlagAndBackground) {
   TextEdit edit;
   EXPECT_TRUE(edit.isEmpty());
-  edit.setText(QStringLiteral("\r\n"));
+  edit.setText(u"\r\n"_s);
   EXPECT_FALSE(edit.isEmpty());
 
   edit.setAcceptsFocus(false);
-  EXPECT_EQ(edit.focusPolicy(), Qt::NoFocus);
-  edit.setSelText(QStringLiteral("x"));
-  EXPECT_EQ(edit.Text(), QStringLiteral("x\r\n")) << "code still writes at the caret";
+  edit.setSelText(u"x"_s);  // code still writes at the caret
+  EXPECT_EQ(std::tuple(edit.focusPolicy(), edit.Text()), std::tuple(Qt::NoFocus, u"x\r\n"_s));
   edit.setAcceptsFocus(true);
   EXPECT_EQ(edit.focusPolicy(), Qt::StrongFocus);
 
@@ -76,21 +75,20 @@ TEST(TextEdit, EmptinessFocusFlagAndBackground) {
 // A composition is shown, then cancelled (no commit), committed empty, or committed.
 TEST(TextEdit, InputMethodRaisesChangeOnlyForCommittedText) {
   const std::tuple<QString, int, QString> rows[] = {
-      {QString(), 0, QStringLiteral("ab")},
-      {QStringLiteral(""), 0, QStringLiteral("ab")},
-      {QStringLiteral("和音"), 1, QStringLiteral("a和音b")},
+      {QString(), 0, u"ab"_s},
+      {u""_s, 0, u"ab"_s},
+      {u"和音"_s, 1, u"a和音b"_s},
   };
   for (const auto& [commit, changes, text] : rows) {
     TextEdit edit;
-    edit.setText(QStringLiteral("ab"));
+    edit.setText(u"ab"_s);
     edit.moveCursor(QTextCursor::NextCharacter);
     QSignalSpy spy(&edit, &TextEdit::Change);
-    QInputMethodEvent preedit(QStringLiteral("わおん"), {}), end;
+    QInputMethodEvent preedit(u"わおん"_s, {}), end;
     if (!commit.isNull()) end.setCommitString(commit);
     QApplication::sendEvent(&edit, &preedit);
     QApplication::sendEvent(&edit, &end);
-    EXPECT_EQ(spy.count(), changes) << commit.toStdString();
-    EXPECT_EQ(edit.Text(), text);
+    EXPECT_EQ(std::tuple(spy.count(), edit.Text()), std::tuple(changes, text));
   }
 }
 
