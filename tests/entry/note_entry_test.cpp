@@ -102,7 +102,8 @@ TEST_F(NoteEntryTest, KeyModePlaysTheOnScreenKeyboardUntilSwitchedOff) {
   QTest::mouseClick(form->TextEdit->viewport(), Qt::LeftButton);
   EXPECT_NE(focus(), form->TextEdit);
   play(u"+Q -Q");
-  play(u"+Q", platform::nativeScanCodeOf(0x1E));  // in the A position, as a French layout has it: keyboard key 0
+  // Q in the A position, as a French layout has it: keyboard key 0.
+  play(u"+Q", platform::nativeScanCodeOf(0x1E));
   EXPECT_EQ(std::tuple(token(), focus()), std::tuple(u"d"_s, form->Cmd_Ent));
   play(u"-Q", platform::nativeScanCodeOf(0x1E));
   click(form->Cmd_Tcl);  // the key already chosen composes again

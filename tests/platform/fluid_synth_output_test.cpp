@@ -20,9 +20,10 @@ namespace {
 
 using namespace Qt::StringLiterals;
 
-const FluidSynthOutput::Config kOffline{
-    FluidSynthOutput::defaultConfig().soundFonts, {}, FluidSynthOutput::Audio::Offline, {}};
-constexpr int kBlock = FluidSynthOutput::kSampleRate / 100;
+using Synth = FluidSynthOutput;
+const Synth::Config kOffline{Synth::defaultConfig().soundFonts, {}, Synth::Audio::Offline, {}};
+constexpr int kRate = Synth::kSampleRate, kBlock = kRate / 100,
+              kIdleFrames = kRate / 1000 * Synth::kIdleMs;
 
 double rms(const std::vector<float>& x) {
   return std::sqrt(std::inner_product(x.begin(), x.end(), x.begin(), 0.0) / x.size());
@@ -30,7 +31,7 @@ double rms(const std::vector<float>& x) {
 
 // The power of one frequency in the sound (Goertzel), as a share of the sound's whole power.
 double powerAt(const std::vector<float>& x, double hz) {
-  const double c = 2 * std::cos(2 * std::numbers::pi * hz / FluidSynthOutput::kSampleRate);
+  const double c = 2 * std::cos(2 * std::numbers::pi * hz / kRate);
   double s1 = 0, s2 = 0;
   for (const float v : x) s2 = std::exchange(s1, v + c * s1 - s2);
   return (s1 * s1 + s2 * s2 - c * s1 * s2) / std::pow(rms(x) * x.size(), 2);
@@ -40,9 +41,8 @@ double powerAt(const std::vector<float>& x, double hz) {
 // silence.
 std::pair<double, double> strongestNear(const std::vector<float>& x, double hz) {
   std::pair<double, double> best{0, 0};
-  for (double f = hz * 0.89; f <= hz * 1.12; f += hz / 2000) {
+  for (double f = hz * 0.89; f <= hz * 1.12; f += hz / 2000)
     if (const double p = powerAt(x, f); p > best.second) best = {f, p};
-  }
   return best;
 }
 
@@ -52,7 +52,7 @@ class BuiltInSynth : public ::testing::Test {
   // The left channel for the next `ms` milliseconds, once `messages` went out.
   std::vector<float> after(std::initializer_list<std::uint32_t> messages, int ms) {
     for (const std::uint32_t m : messages) synth.send(m);
-    std::vector<float> left(ms * FluidSynthOutput::kSampleRate / 1000), right(left.size());
+    std::vector<float> left(ms * kRate / 1000), right(left.size());
     synth.render(left.data(), right.data(), static_cast<int>(left.size()));
     return left;
   }
@@ -92,9 +92,8 @@ TEST_F(BuiltInSynth, ProgramChangeChangesTheSound) {
 }
 
 TEST_F(BuiltInSynth, IdlesOnlyOnceEveryReleaseHasDiedAway) {
-  constexpr int kIdleFrames = FluidSynthOutput::kSampleRate / 1000 * FluidSynthOutput::kIdleMs;
   synth.send(0x793C90);
-  EXPECT_EQ(untilIdle(2 * FluidSynthOutput::kIdleMs).size(), 2u * kIdleFrames) << "key held";
+  EXPECT_EQ(untilIdle(2 * Synth::kIdleMs).size(), 2u * kIdleFrames) << "key held";
   synth.send(0x103C80);
   const auto tail = untilIdle(10000);
   const auto last = std::find_if(tail.rbegin(), tail.rend(), [](float v) { return v != 0; });

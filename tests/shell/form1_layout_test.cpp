@@ -14,15 +14,9 @@ namespace {
 using namespace Qt::StringLiterals;
 using shell::px;
 
-struct Placed {
-  const char* name;
-  int left, top, width, height;  // twips
-  const char* caption;           // nullptr: not checked
-  bool visible;
-};
-
-// The inventory as the window opens (key captions of the first naming system).
-const Placed kInventory[] = {
+// The inventory as the window opens: name, left, top, width and height in twips, caption (key
+// captions of the first naming system; nullptr: not checked) and whether it shows.
+const std::tuple<const char*, int, int, int, int, const char*, bool> kInventory[] = {
     {"Combo1", 60, 0, 2895, 300, nullptr, true},
     {"Combo2", 3000, 0, 2895, 300, nullptr, true},
     {"Chk_Midi", 6000, 0, 1095, 300, "MIDI", true},
@@ -62,13 +56,13 @@ TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
   shell::Form1& f = start();
   showActive();
   EXPECT_EQ(QApplication::focusWidget(), f.Combo2);
-  for (const Placed& p : kInventory) {
-    SCOPED_TRACE(p.name);
-    auto* w = f.findChild<QWidget*>(QString::fromUtf8(p.name));
+  for (const auto& [name, left, top, width, height, caption, visible] : kInventory) {
+    SCOPED_TRACE(name);
+    auto* w = f.findChild<QWidget*>(QString::fromUtf8(name));
     ASSERT_NE(w, nullptr);
-    EXPECT_EQ(w->geometry(), QRect(px(p.left), px(p.top), px(p.width), px(p.height)));
-    EXPECT_EQ(w->isVisible(), p.visible);
-    EXPECT_EQ(p.caption ? w->property("text").toString() : QString(), QString::fromUtf8(p.caption));
+    EXPECT_EQ(w->geometry(), QRect(px(left), px(top), px(width), px(height)));
+    EXPECT_EQ(w->isVisible(), visible);
+    EXPECT_EQ(caption ? w->property("text").toString() : QString(), QString::fromUtf8(caption));
   }
   QStringList menu;
   for (QAction* a : f.menuBar()->actions() + f.mnuFile->actions())
@@ -172,10 +166,10 @@ TEST_F(Form1Layout, TextAreaFollowsTheWindowWhichNeverHidesTheTopRows) {
   // Asked for less, the window keeps every control above the text area, which still follows it.
   f.resize(px(1000), px(1000));
   QCoreApplication::processEvents();
-  for (const Placed& p : kInventory) {
-    if (!p.visible || p.top >= 2150) continue;
-    const auto* w = f.findChild<QWidget*>(QString::fromUtf8(p.name));
-    EXPECT_TRUE(f.centralWidget()->rect().contains(w->geometry())) << p.name;
+  for (const auto& [name, left, top, width, height, caption, visible] : kInventory) {
+    if (!visible || top >= 2150) continue;
+    const auto* w = f.findChild<QWidget*>(QString::fromUtf8(name));
+    EXPECT_TRUE(f.centralWidget()->rect().contains(w->geometry())) << name;
   }
   EXPECT_NEAR(before.width() - f.TextEdit->width(), size.width() - f.width(), 1);
   EXPECT_NEAR(before.height() - f.TextEdit->height(), size.height() - f.height(), 1);
