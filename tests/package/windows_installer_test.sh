@@ -178,4 +178,4 @@ for mode in CurrentUser AllUsers; do
   diff "$work/before" "$work/after" >"$work/diff" || fail "left after uninstalling: $(cat "$work/diff")"
   ok "the uninstaller leaves no file, Start-menu entry or registry key behind"
 done
-echo "PASS: the Windows zip and installer"
+echo "installer: 1 passed, 0 failed"
