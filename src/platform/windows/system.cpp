@@ -6,6 +6,10 @@
 
 #include <shlobj.h>
 
+#include <string>
+
+#include "platform/command_line.h"
+
 namespace orv::platform {
 
 bool displayAvailable() {
@@ -13,28 +17,42 @@ bool displayAvailable() {
 }
 
 QStringList commandLineArguments(int, char*[]) {
-  // The text after the program's name, which may itself be quoted and hold blanks.
-  const QString line = QString::fromWCharArray(GetCommandLineW());
-  qsizetype at = 0;
-  if (line.startsWith(u'"')) {
-    const qsizetype close = line.indexOf(u'"', 1);
-    at = close < 0 ? line.size() : close + 1;
-  } else {
-    while (at < line.size() && line[at] != u' ' && line[at] != u'\t') ++at;
+  // The path the system started this program from, which a launcher may have passed unquoted.
+  std::wstring program(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, program.data(), static_cast<DWORD>(program.size()));
+    if (n < program.size()) {
+      program.resize(n);
+      break;
+    }
+    program.resize(program.size() * 2);
   }
-  while (at < line.size() && (line[at] == u' ' || line[at] == u'\t')) ++at;
-  const QString rest = line.mid(at);
+  const QString rest = textAfterProgram(QString::fromWCharArray(GetCommandLineW()),
+                                        QString::fromStdWString(program));
   return rest.isEmpty() ? QStringList() : QStringList{rest};
 }
 
-QString userConfigFolder() {
+namespace {
+
+QString knownFolder(REFKNOWNFOLDERID id) {
   PWSTR path = nullptr;
   QString folder;
-  if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, 0, nullptr, &path))) {
+  if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &path))) {
     folder = QDir::fromNativeSeparators(QString::fromWCharArray(path));
   }
   CoTaskMemFree(path);
   return folder;
+}
+
+}  // namespace
+
+QString userConfigFolder() {
+  return knownFolder(FOLDERID_RoamingAppData);
+}
+
+QString virtualStoreFolder() {
+  const QString local = knownFolder(FOLDERID_LocalAppData);
+  return local.isEmpty() ? QString() : local + QStringLiteral("/VirtualStore");
 }
 
 }  // namespace orv::platform
