@@ -35,10 +35,11 @@ int main(int argc, char* argv[]) {
   // The toolkit's own texts in Japanese: those shipped beside a copied program, else the
   // system's.
   QTranslator qtTranslator;
-  for (const QString& folder : {QApplication::applicationDirPath() + QStringLiteral("/translations"),
-                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
-    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), folder)) {
+  for (const QString& folder :
+       {QApplication::applicationDirPath() + QStringLiteral("/translations"),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          folder)) {
       QApplication::installTranslator(&qtTranslator);
       break;
     }
@@ -50,11 +51,11 @@ int main(int argc, char* argv[]) {
   orv::platform::QtProcessLauncher launcher;
   orv::platform::ProfileIniReader ini;
 
-  orv::shell::Form1 form(
-      orv::shell::Services{messages, dialog, midi, launcher, ini},
-      orv::shell::StartupContext{
-          QApplication::applicationDirPath(), arguments, [] { QCoreApplication::exit(0); },
-          orv::platform::userConfigFolder()});
+  orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini},
+                         orv::shell::StartupContext{QApplication::applicationDirPath(), arguments,
+                                                    [] { QCoreApplication::exit(0); },
+                                                    orv::platform::userConfigFolder(),
+                                                    orv::platform::virtualStoreFolder()});
   messages.setParentWindow(&form);
   dialog.setParentWindow(&form);
   form.show();

@@ -1,5 +1,7 @@
 #include "platform/profile_ini_reader.h"
 
+#include <QStringDecoder>
+
 #include <algorithm>
 #include <optional>
 
@@ -67,6 +69,26 @@ bool sameName(QByteArrayView bytes, const QString& name) {
   return cp932::decode(bytes).text.compare(name, Qt::CaseInsensitive) == 0;
 }
 
+// A file saved as UTF-16 with its byte-order mark, as the bytes code page 932 gives its text:
+// a character the code page lacks reads as "?", as the system's profile functions give it to a
+// program that reads code page 932. Nothing for any other file, which is read as it is.
+std::optional<QByteArray> fromUtf16(QByteArrayView contents) {
+  const bool little = contents.startsWith("\xFF\xFE"), big = contents.startsWith("\xFE\xFF");
+  if (!little && !big) return std::nullopt;
+  QStringDecoder utf16(little ? QStringConverter::Utf16LE : QStringConverter::Utf16BE);
+  const QString text = utf16.decode(contents.sliced(2));
+  cp932::Encoder encoder;
+  QByteArray bytes, one;
+  if (!encoder.encode(text, bytes)) return bytes;
+  bytes.clear();
+  for (qsizetype i = 0; i < text.size();) {
+    const qsizetype width = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+    bytes += encoder.encode(QStringView(text).sliced(i, width), one) ? QByteArray("?") : one;
+    i += width;
+  }
+  return bytes;
+}
+
 // A FIFO or a device in the file's place, or a file past the size limit, reads as nothing.
 QByteArray readFile(const QString& path) {
   FileRead file = readRegularFile(path, ProfileIniReader::kMaxFileBytes);
@@ -80,8 +102,10 @@ QString ProfileIniReader::readString(const QString& path, const QString& section
   return lookUp(readFile(path), section, key, defaultValue);
 }
 
-QString ProfileIniReader::lookUp(QByteArrayView contents, const QString& section,
-                                 const QString& key, const QString& defaultValue) {
+QString ProfileIniReader::lookUp(QByteArrayView file, const QString& section, const QString& key,
+                                 const QString& defaultValue) {
+  const std::optional<QByteArray> converted = fromUtf16(file);
+  const QByteArrayView contents = converted ? QByteArrayView(*converted) : file;
   enum class Where { BeforeSection, Other, Wanted };
   Where where = Where::BeforeSection;
   qsizetype pos = 0;

@@ -20,7 +20,7 @@ class ProfileIniReader final : public IniReader {
                      const QString& defaultValue) override;
 
   // The same lookup over the file's bytes.
-  static QString lookUp(QByteArrayView contents, const QString& section, const QString& key,
+  static QString lookUp(QByteArrayView file, const QString& section, const QString& key,
                         const QString& defaultValue);
 };
 

@@ -1,7 +1,8 @@
 #pragma once
 
 // What the program asks of the operating system as it starts: whether there is a screen to show
-// a window on, the command line as the user gave it, and the user's own configuration folder.
+// a window on, the command line as the user gave it, and the folders where the user's own
+// configuration files are.
 
 #include <QString>
 #include <QStringList>
@@ -18,5 +19,9 @@ QStringList commandLineArguments(int argc, char* argv[]);
 
 // Where a user keeps configuration files of their own (~/.config, %APPDATA%).
 QString userConfigFolder();
+
+// Where the system keeps the user's copies of files that older programs wrote into folders the
+// user may not change (Windows: %LOCALAPPDATA%\VirtualStore); empty where there is no such place.
+QString virtualStoreFolder();
 
 }  // namespace orv::platform

@@ -414,7 +414,8 @@ void Form1::Form_Load() {
 
   StartupConfig& c = *m_config;
   c.AppFolder = m_context.appFolder;
-  c.IniPath = StartupConfig::iniPath(c.AppFolder, m_context.configFolder);
+  c.IniPath =
+      StartupConfig::iniPath(c.AppFolder, m_context.configFolder, m_context.virtualStoreFolder);
   const QString kMissing = QStringLiteral("ERR");
   const QString player = m_services.ini.readString(c.IniPath, QStringLiteral("OrvFiler"),
                                                    QStringLiteral("Orvo"), kMissing);

@@ -58,6 +58,8 @@ struct StartupContext {
   QStringList arguments;             // the command line without the program's name
   std::function<void()> endProgram;  // ends the program at once, without closing the window
   QString configFolder = {};         // the user's configuration folder; empty: none
+  QString virtualStoreFolder =
+      {};  // the system's copies of files older programs wrote; empty: none
 };
 
 // Twips to device-independent pixels.

@@ -1,5 +1,6 @@
 #include "shell/startup_config.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include "platform/folder_probe.h"
@@ -26,14 +27,27 @@ QString StartupConfig::probedFolder(const QString& folder) {
   return platform::canLookUpFolder(folder) ? folder : QString();
 }
 
-QString StartupConfig::iniPath(const QString& appFolder, const QString& configFolder) {
+QString StartupConfig::iniPath(const QString& appFolder, const QString& configFolder,
+                               const QString& virtualStore) {
   const QString kName = QStringLiteral("orvfiler.ini");
   // An installed program lives in a folder its user cannot write; the user's own folder is where
   // such a user can put the file.
   const QString beside = appFolder + u'/' + kName;
-  if (QFileInfo::exists(beside) || configFolder.isEmpty()) return beside;
-  const QString own = configFolder + u'/' + kName;
-  return QFileInfo::exists(own) ? own : beside;
+  const QString candidates[] = {
+      virtualStore.isEmpty() ? QString() : virtualStoreCopy(beside, virtualStore), beside,
+      configFolder.isEmpty() ? QString() : configFolder + u'/' + kName};
+  for (const QString& path : candidates) {
+    if (!path.isEmpty() && QFileInfo::exists(path)) return path;
+  }
+  return beside;
+}
+
+QString StartupConfig::virtualStoreCopy(const QString& path, const QString& virtualStore) {
+  QString below = QDir::fromNativeSeparators(path);
+  if (below.startsWith(QStringLiteral("//"))) return {};
+  if (below.size() >= 2 && below[1] == u':' && below[0].isLetter()) below.remove(0, 2);
+  if (!below.startsWith(u'/')) return {};
+  return virtualStore + below;
 }
 
 }  // namespace orv::shell

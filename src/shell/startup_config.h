@@ -21,10 +21,16 @@ class StartupConfig {
   // The last used folder as the file dialogs may start in it: `folder` itself, also when it does
   // not exist, but empty when the file system refuses to look it up.
   static QString probedFolder(const QString& folder);
-  // The INI file to read: the one beside the program when it exists, else the one in the user's
-  // configuration folder when that exists, else the one beside the program (a missing file reads
-  // as missing keys). An empty `configFolder` is not looked in.
-  static QString iniPath(const QString& appFolder, const QString& configFolder);
+  // The INI file to read, the first that exists of: the system's own copy of the one beside the
+  // program in `virtualStore` (an older program that may not write there has written that copy
+  // instead), the one beside the program, and the one in the user's configuration folder. When
+  // none exists, the one beside the program (a missing file reads as missing keys). An empty
+  // folder is not looked in.
+  static QString iniPath(const QString& appFolder, const QString& configFolder,
+                         const QString& virtualStore = {});
+  // Where the system keeps its copy of `path` in `virtualStore`: the path below its drive, put
+  // below that folder. Empty for a path on a network share.
+  static QString virtualStoreCopy(const QString& path, const QString& virtualStore);
 
   QString AppFolder;
   QString IniPath;

@@ -42,6 +42,14 @@ TEST(ProfileIniReader, FollowsTheProfileRules) {
       {junk, u"ERR"_s},
   };
   for (const auto& [file, value] : rows) EXPECT_EQ(look(file), value) << file.left(60).data();
+  // A file saved as UTF-16 with its mark reads the same; a character code page 932 lacks is "?".
+  const QString utf16 = u"[OrvFiler]\r\nOrvo=/音楽/ソ\U0001F3B5.exe\r\n"_s;
+  QByteArray little("\xFF\xFE"), big("\xFE\xFF");
+  for (const QChar c : utf16) {
+    little += QByteArray(1, char(c.unicode() & 0xFF)) + char(c.unicode() >> 8);
+    big += QByteArray(1, char(c.unicode() >> 8)) + char(c.unicode() & 0xFF);
+  }
+  for (const QByteArray& file : {little, big}) EXPECT_EQ(look(file), u"/音楽/ソ?.exe"_s);
   // A closing bracket as the second byte of a character does not end the section name.
   EXPECT_EQ(look("[A" + kZo + "B]\nOrvo=z\n", u"Aゾb"_s), u"z"_s);
 }
@@ -50,7 +58,7 @@ TEST(ProfileIniReader, ReadsAnythingButARegularFileAsEmptyWithoutBlocking) {
   QTemporaryDir dir;
   QStringList paths{dir.path(), dir.filePath(u"none"_s)};
   for (const auto& [special, reason] : test::nonRegularFiles(dir.path())) paths << special;
-  ASSERT_EQ(paths.size(), 4);
+  ASSERT_GE(paths.size(), 4);
   ProfileIniReader reader;
   for (const QString& path : paths)
     EXPECT_EQ(reader.readString(path, u"OrvFiler"_s, u"Orvo"_s, u"ERR"_s), u"ERR"_s);

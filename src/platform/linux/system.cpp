@@ -22,4 +22,8 @@ QString userConfigFolder() {
   return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
 }
 
+QString virtualStoreFolder() {
+  return {};
+}
+
 }  // namespace orv::platform
