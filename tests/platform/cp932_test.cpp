@@ -30,12 +30,20 @@ TEST(Cp932, ConvertsByTheMicrosoftTableAndMarksWhatItCannot) {
       EXPECT_EQ(encode(text).bytes.toHex(' '), bytes.toHex(' '));
     }
   }
-  // The converter's one-way mapping is accepted: the wave dash is written as "～".
-  EXPECT_EQ(encode(u"\u301C"_s).bytes, QByteArray("\x81\x60"));
-  // A character the table lacks leaves no bytes, only its index.
-  for (const QString& lacking : {u"\U0001F3B5"_s, u"\u0080"_s, u"\uF8F0"_s}) {
+  // Signs the table holds only in another form are written as that form, on every system: the
+  // JIS forms an input method may type, and the yen sign and overline of a JIS keyboard.
+  const std::pair<QString, QByteArray> kOneWay[] = {
+      {u"\u301C"_s, "\x81\x60"}, {u"\u2016"_s, "\x81\x61"}, {u"\u2212"_s, "\x81\x7C"},
+      {u"\u00A2"_s, "\x81\x91"}, {u"\u00A3"_s, "\x81\x92"}, {u"\u00AC"_s, "\x81\xCA"},
+      {u"\u2014"_s, "\x81\x5C"}, {u"\u00A5"_s, "\x5C"},     {u"\u203E"_s, "\x7E"}};
+  for (const auto& [sign, bytes] : kOneWay)
+    EXPECT_EQ(encode(u'a' + sign).bytes.toHex(' '), ('a' + bytes).toHex(' ')) << sign.toStdString();
+  // A character the table lacks leaves no bytes, only its index; a look-alike is never put in its
+  // place ("c" for "©", "e" for "é").
+  for (const QString& lacking : {u"\U0001F3B5"_s, u"\u0080"_s, u"\uF8F0"_s, u"©"_s, u"é"_s}) {
     const Encoded encoded = encode(u"和音"_s + lacking + u'x');
-    EXPECT_EQ(std::tuple(encoded.firstUnencodable, encoded.bytes), std::tuple(2, QByteArray()));
+    EXPECT_EQ(std::tuple(encoded.firstUnencodable, encoded.bytes), std::tuple(2, QByteArray()))
+        << lacking.toStdString();
   }
 }
 

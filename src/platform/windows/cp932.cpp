@@ -10,15 +10,17 @@ namespace {
 
 constexpr UINT kCp932 = 932;
 
-// The JIS forms of a few signs that the table keeps only in their Microsoft forms. They are
-// written as those, as on every other system the editor runs on, so that a text typed with a
-// JIS-minded input method saves the same everywhere.
+// Signs that the table keeps only in another form: the JIS forms of a few signs, kept as their
+// Microsoft forms, and the yen sign and overline, which a JIS keyboard types for the backslash
+// and tilde keys and which are written as those bytes. Every other system the editor runs on
+// writes them so, and a text typed with a JIS-minded input method saves the same everywhere.
 struct OneWay {
   char16_t from, to;
 };
 constexpr OneWay kOneWay[] = {
-    {u'\u301C', u'\uFF5E'}, {u'\u2016', u'\u2225'}, {u'\u2212', u'\uFF0D'}, {u'\u00A2', u'\uFFE0'},
-    {u'\u00A3', u'\uFFE1'}, {u'\u00AC', u'\uFFE2'}, {u'\u2014', u'\u2015'}};
+    {u'\u301C', u'\uFF5E'}, {u'\u2016', u'\u2225'}, {u'\u2212', u'\uFF0D'},
+    {u'\u00A2', u'\uFFE0'}, {u'\u00A3', u'\uFFE1'}, {u'\u00AC', u'\uFFE2'},
+    {u'\u2014', u'\u2015'}, {u'\u00A5', u'\\'},     {u'\u203E', u'~'}};
 
 // The system's table gives the single bytes 0x80, 0xA0 and 0xFD to 0xFF characters of their own
 // (U+0080 and U+F8F0 to U+F8F3) although code page 932 assigns nothing there. A file holding
