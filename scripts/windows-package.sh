@@ -20,7 +20,7 @@ orv_package_fail() {
 # makensis and zip pack; Qt's Japanese texts come from Debian; objdump and strip are mingw's;
 # Wine's DLLs tell the system's own imports; unzip is for the test that opens the zip.
 orv_windows_package_packages() {
-  orv_install_debian nsis zip unzip qt6-translations-l10n binutils-mingw-w64-x86-64 wine64
+  orv_install_debian nsis zip unzip qt6-translations-l10n binutils-mingw-w64-x86-64 wine wine64
 }
 
 # The DLLs of this program's own making or Qt's, found in these folders, are shipped; any other
@@ -114,7 +114,8 @@ orv_windows_package() {
   (cd "$work" && zip -q -r -9 -X "$zip" "$folder")
 
   # The installer copies and removes exactly the staged files, so an uninstall leaves neither
-  # them nor (when empty) their folders, and never touches a file the user put there.
+  # them nor (when empty) their folders, and never touches a file the user put there; it refuses a
+  # folder that already holds a file of one of these names which it did not install.
   local files=$work/files.nsh
   (
     cd "$stage"
@@ -133,6 +134,13 @@ orv_windows_package() {
     echo '!macro ORV_UNINSTALL_FILES'
     find . -type f | sort | while read -r file; do echo "  Delete \"$(inside "$file")\""; done
     find . -mindepth 1 -type d | sort -r | while read -r dir; do echo "  RMDir \"$(inside "$dir")\""; done
+    echo '!macroend'
+    echo '!macro ORV_FOREIGN_FILE result'
+    { find . -type f | sort; echo ./OrvEditor-uninstall.exe; } | while read -r file; do
+      echo "  \${If} \${FileExists} \"$(inside "$file")\""
+      echo "    StrCpy \${result} \"$(inside "$file" | sed 's/^\$INSTDIR\\//')\""
+      echo "  \${EndIf}"
+    done
     echo '!macroend'
   ) >"$files"
 

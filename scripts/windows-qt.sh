@@ -145,6 +145,17 @@ orv_windows_qt() {
     echo "Qt for Windows is already built: $ORV_WINDOWS_QT" >&2
     return 0
   fi
+  # One build at a time (a developer's run and CI's may start together): the second waits for
+  # the first and then finds its install. The lock goes with the descriptor when this returns.
+  mkdir -p "$cache"
+  local lock
+  exec {lock}>"$cache/$name.lock"
+  flock "$lock"
+  if [ -f "$stamp" ]; then
+    exec {lock}>&-
+    echo "Qt for Windows is already built: $ORV_WINDOWS_QT" >&2
+    return 0
+  fi
 
   local work=$cache/$name.build
   echo "Building Qt $qt_version for Windows (Debian source $version) into $ORV_WINDOWS_QT" >&2
@@ -177,6 +188,7 @@ orv_windows_qt() {
   # Written last: a folder without it is an interrupted install and is built again.
   echo "$version ${ORV_WINDOWS_QT_OPTIONS[*]}" >"$stamp"
   rm -rf "$work"
+  exec {lock}>&-
 
   echo "Qt for Windows is in $ORV_WINDOWS_QT ($(du -sh "$ORV_WINDOWS_QT" | cut -f1))" >&2
 }

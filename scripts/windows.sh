@@ -10,8 +10,10 @@ source "$(dirname "${BASH_SOURCE[0]}")/windows-qt.sh"
 run_tests=false
 [ "${1:-}" = "--test" ] && run_tests=true
 
+# wine64 alone brings no wine, wineboot, winepath or wineserver commands: they come with the
+# wine package, which wine64 only recommends.
 orv_windows_packages() {
-  orv_install_debian g++-mingw-w64-x86-64-posix wine64 googletest qt6-translations-l10n \
+  orv_install_debian g++-mingw-w64-x86-64-posix wine wine64 googletest qt6-translations-l10n \
     xvfb xauth xdotool openbox x11-utils
 }
 
@@ -19,6 +21,12 @@ orv_windows_packages
 orv_windows_qt
 
 build=$ORV_ROOT/build/windows
+# A build configured against another Qt for Windows (a new Debian version, other options) is
+# configured anew: its cache would keep the old paths.
+if [ -f "$build/build.ninja" ] && [ "$(cat "$build/.orveditor-qt" 2>/dev/null)" != "$ORV_WINDOWS_QT" ]; then
+  echo "Qt for Windows changed: configuring $build anew" >&2
+  rm -rf "$build"
+fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$ORV_ROOT" -B "$build" -G Ninja \
     -DCMAKE_BUILD_TYPE=Release \
@@ -27,6 +35,7 @@ if [ ! -f "$build/build.ninja" ]; then
     -DORV_WERROR=ON \
     -DORV_GOOGLETEST_SOURCE_DIR=/usr/src/googletest \
     -DCMAKE_CROSSCOMPILING_EMULATOR="$ORV_ROOT/scripts/wine-run.sh;$ORV_WINDOWS_QT"
+  echo "$ORV_WINDOWS_QT" >"$build/.orveditor-qt"
 fi
 cmake --build "$build"
 "$ORV_ROOT/scripts/windows-package.sh" "$build" "$ORV_WINDOWS_QT"

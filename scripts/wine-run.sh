@@ -18,4 +18,11 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   wineboot -i >/dev/null 2>&1
 fi
+# Debian's Wine passes for Windows 7 unless told otherwise; the editor is made for Windows 10
+# (version 1809) and later, and its installer refuses anything older.
+if [ ! -f "$WINEPREFIX/.orveditor-win10" ]; then
+  wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >/dev/null 2>&1
+  wineserver -w
+  touch "$WINEPREFIX/.orveditor-win10"
+fi
 exec wine "$@"
