@@ -13,6 +13,8 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+
+#include "support/import_patch.h"
 #else
 #include <sys/mount.h>
 
@@ -118,18 +120,161 @@ TEST(OrvoFile, AFullDiskFailsSmallAndLargeSaves) {
     expectSaveFails(score, QString(size, u'a'), u"ENOSPC|ERROR_(HANDLE_)?DISK_FULL"_s);
 }
 
+// A name near the limit, a path past the old 260-character limit, and a relative path with "..":
+// each saves, and saves again over itself.
+TEST(OrvoFile, SavesUnderLongNamesLongPathsAndRelativePaths) {
+  QTemporaryDir dir;
+  QString deep = dir.path();
+  while (deep.size() < 240) deep += u"/a-folder-deep-down"_s;
+  ASSERT_TRUE(QDir().mkpath(deep));
+  const QString previous = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()) && QDir().mkdir(u"sub"_s));
+  const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
+  const std::pair<QString, QString> rows[] = {
+      {dir.filePath(QString(246, u'n') + u".orv"_s), {}},
+      {deep + u"/score.orv"_s, {}},
+      {u"sub/../relative.orv"_s, dir.filePath(u"relative.orv"_s)},
+  };
+  for (const auto& [path, lands] : rows) {
+    SCOPED_TRACE(path.toStdString());
+    for (const QString& text : {u"d4"_s, u"m8"_s}) {
+      const WriteResult written = writeDocumentFile(path, text);
+      EXPECT_EQ(written.status, WriteResult::Status::Written) << written.reason.toStdString();
+      EXPECT_EQ(contents(lands.isEmpty() ? path : lands), text.toLatin1() + "\r\n");
+    }
+  }
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+}
+
 #ifdef Q_OS_WIN
+std::wstring native(const QString& path) {
+  return QDir::toNativeSeparators(path).toStdWString();
+}
+
 // Programs on Windows often hold a file open without letting it be deleted: such a score cannot
 // be replaced, and the message must say that another program uses it.
 TEST(OrvoFile, AScoreHeldOpenByAnotherProgramIsNotReplaced) {
   QTemporaryDir dir;
   const QString score = dir.filePath(u"score.orv"_s);
   ASSERT_EQ(writeDocumentFile(score, u"old").status, WriteResult::Status::Written);
-  const HANDLE held = CreateFileW(QDir::toNativeSeparators(score).toStdWString().c_str(),
-                                  GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const HANDLE held =
+      CreateFileW(native(score).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  expectSaveFails(score, u"new", u"ERROR_SHARING_VIOLATION"_s);
+  expectSaveFails(score, u"new", u"ほかのプログラム.*ERROR_(SHARING|ACCESS)_"_s);
   CloseHandle(held);
+}
+
+// What the system answers for a failing disk, a busy file or a file system without the newer
+// rename, made to happen: the test program's calls into the system are replaced for a while.
+struct Failing {
+  static inline int flushes = 0, refusals = 0;
+  static inline bool lacksPosixRename = false;
+  static inline decltype(&SetFileInformationByHandle) setInformation = nullptr;
+  static BOOL WINAPI flush(HANDLE) {
+    ++flushes;
+    SetLastError(ERROR_IO_DEVICE);
+    return FALSE;
+  }
+  static BOOL WINAPI setInfo(HANDLE h, FILE_INFO_BY_HANDLE_CLASS c, LPVOID info, DWORD size) {
+    const bool rename = c == FileRenameInfo || c == static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);
+    if (rename && lacksPosixRename && c != FileRenameInfo) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    if (rename && refusals > 0) {
+      --refusals;
+      SetLastError(ERROR_SHARING_VIOLATION);
+      return FALSE;
+    }
+    return setInformation(h, c, info, size);
+  }
+};
+
+TEST(OrvoFile, AFailedFlushFailsTheSave) {
+  QTemporaryDir dir;
+  const QString score = dir.filePath(u"score.orv"_s);
+  ASSERT_EQ(writeDocumentFile(score, u"old").status, WriteResult::Status::Written);
+  const test::ImportPatch patch("FlushFileBuffers", reinterpret_cast<void*>(&Failing::flush));
+  ASSERT_TRUE(patch.applied());
+  expectSaveFails(score, u"new", u"ERROR_IO_DEVICE"_s);
+  EXPECT_EQ(Failing::flushes, 1);
+}
+
+TEST(OrvoFile, ARenameRefusedForAMomentIsTriedAgainAndAMissingPosixRenameFallsBack) {
+  QTemporaryDir dir;
+  const QString score = dir.filePath(u"score.orv"_s);
+  ASSERT_EQ(writeDocumentFile(score, u"old").status, WriteResult::Status::Written);
+  const test::ImportPatch patch("SetFileInformationByHandle",
+                                reinterpret_cast<void*>(&Failing::setInfo));
+  ASSERT_TRUE(patch.applied());
+  Failing::setInformation = patch.original<decltype(&SetFileInformationByHandle)>();
+  // Refusals before the rename goes through, whether the file system lacks the newer rename.
+  for (const auto& [refusals, lacks] : {std::pair{3, false}, {2, true}, {0, true}}) {
+    Failing::refusals = refusals;
+    Failing::lacksPosixRename = lacks;
+    const QString text = u"d%1"_s.arg(refusals);
+    EXPECT_EQ(writeDocumentFile(score, text).status, WriteResult::Status::Written);
+    EXPECT_EQ(contents(score), text.toLatin1() + "\r\n");
+  }
+  Failing::refusals = 1000;
+  expectSaveFails(score, u"new", u"ほかのプログラム.*ERROR_SHARING_VIOLATION"_s);
+  EXPECT_GT(Failing::refusals, 900) << "tried for about a second, not a thousand times";
+  Failing::refusals = 0;
+  Failing::lacksPosixRename = false;
+}
+
+// The saved score is what the old one was: its marks (hidden, system, not indexed), its creation
+// time; not the temporary file's hidden mark, and marked for the next backup. A read-only score
+// is refused before anything is written.
+TEST(OrvoFile, ASavedScoreKeepsWhatTheOldOneWasButIsNeverLeftHidden) {
+  QTemporaryDir dir;
+  const QString score = dir.filePath(u"score.orv"_s);
+  ASSERT_EQ(writeDocumentFile(score, u"new file").status, WriteResult::Status::Written);
+  const std::wstring path = native(score);
+  EXPECT_EQ(GetFileAttributesW(path.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE),
+            DWORD{FILE_ATTRIBUTE_ARCHIVE});
+
+  constexpr DWORD kMarks =
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), kMarks));
+  const DWORD marks = GetFileAttributesW(path.c_str()) & kMarks;  // what this file system keeps
+  const HANDLE h =
+      CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+  const FILETIME y2001{0xC89DC000, 0x01C07385};
+  ASSERT_TRUE(SetFileTime(h, &y2001, nullptr, nullptr));
+  CloseHandle(h);
+  WIN32_FILE_ATTRIBUTE_DATA before{}, after{};
+  ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &before));
+
+  ASSERT_EQ(writeDocumentFile(score, u"saved").status, WriteResult::Status::Written);
+  ASSERT_TRUE(GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &after));
+  EXPECT_EQ(after.dwFileAttributes & (kMarks | FILE_ATTRIBUTE_ARCHIVE),
+            marks | FILE_ATTRIBUTE_ARCHIVE);
+  // Wine keeps no creation time of its own on Linux file systems: there it is not compared.
+  if (CompareFileTime(&before.ftCreationTime, &y2001) == 0) {
+    EXPECT_EQ(CompareFileTime(&after.ftCreationTime, &y2001), 0);
+  }
+
+  ASSERT_TRUE(SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY));
+  expectSaveFails(score, u"other", u"読み取り専用.*FILE_ATTRIBUTE_READONLY"_s);
+  SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(OrvoFile, ASymbolicLinkStaysALinkAndTheFileItNamesTakesTheText) {
+  QTemporaryDir dir;
+  const QString score = dir.filePath(u"score.orv"_s), link = dir.filePath(u"link.orv"_s);
+  ASSERT_EQ(writeDocumentFile(score, u"old").status, WriteResult::Status::Written);
+  constexpr DWORD kUnprivileged = 0x2;  // developer mode lets any user make links
+  const auto isLink = [&] {
+    const DWORD attributes = GetFileAttributesW(native(link).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+  };
+  // Wine answers that it made the link but makes none.
+  if (!CreateSymbolicLinkW(native(link).c_str(), L"score.orv", kUnprivileged) || !isLink())
+    GTEST_SKIP() << "this system makes no symbolic links";
+  ASSERT_EQ(writeDocumentFile(link, u"new").status, WriteResult::Status::Written);
+  EXPECT_TRUE(isLink());
+  EXPECT_EQ(contents(score), "new\r\n");
 }
 #endif
 

@@ -19,11 +19,12 @@ namespace orv::test {
 
 inline std::vector<std::pair<QString, QString>> nonRegularFiles(const QString& folder) {
 #ifdef Q_OS_WIN
-  // A device name stands for the device in every folder.
-  return {{folder + QStringLiteral("/NUL"),
-           QStringLiteral("デバイスです。通常のファイルではありません。")},
-          {folder + QStringLiteral("/con.orv"),
-           QStringLiteral("デバイスです。通常のファイルではありません。")}};
+  // A device name stands for the device in every folder, with any extension; the superscript
+  // digits name the same ports as the plain ones.
+  const QString device = QStringLiteral("デバイスです。通常のファイルではありません。");
+  return {{folder + QStringLiteral("/NUL"), device},
+          {folder + QStringLiteral("/con.orv"), device},
+          {folder + QStringLiteral("/COM\u00B9.orv"), device}};
 #else
   const QString fifo = folder + QStringLiteral("/pipe.orv");
   if (::mkfifo(QFile::encodeName(fifo).constData(), 0600) != 0) return {};
