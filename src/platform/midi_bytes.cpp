@@ -56,4 +56,9 @@ void SoundingNotes::clear() {
   for (auto& channel : m_on) channel.reset();
 }
 
+int findPort(const QStringList& today, const QString& wanted, int listed) {
+  if (listed >= 0 && listed < today.size() && today[listed] == wanted) return listed;
+  return static_cast<int>(today.indexOf(wanted));
+}
+
 }  // namespace orv::platform

@@ -1,12 +1,15 @@
 #pragma once
 
 // Raw MIDI bytes for an output port: the short message unpacked, and the notes a port was told to
-// sound, so that a reset can switch off exactly those.
+// sound, so that a reset can switch off exactly those; and finding a listed port again by name.
 
 #include <array>
 #include <bitset>
 #include <cstdint>
 #include <vector>
+
+#include <QString>
+#include <QStringList>
 
 namespace orv::platform {
 
@@ -26,5 +29,10 @@ class SoundingNotes {
  private:
   std::array<std::bitset<128>, 16> m_on;
 };
+
+// Where the port listed as `wanted` at place `listed` is in today's list of port names: systems
+// number their ports by their place in a list that changes as devices come and go. The same
+// place when the name is still there, else the first port of that name; -1 when it is gone.
+int findPort(const QStringList& today, const QString& wanted, int listed);
 
 }  // namespace orv::platform

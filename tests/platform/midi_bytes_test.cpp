@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace orv::platform {
 namespace {
 
@@ -18,6 +20,16 @@ TEST(MidiBytes, PortResetSwitchesOffTheNotesStillOnThenEveryChannel) {
   }
   EXPECT_EQ(notes.takeSilencingMessages(), expected);
   EXPECT_EQ(notes.takeSilencingMessages().size(), 32u) << "the notes were not forgotten";
+}
+
+TEST(MidiBytes, APortIsFoundAgainByItsNameWhereverTheListMovedIt) {
+  using namespace Qt::StringLiterals;
+  const QStringList today = {u"B"_s, u"Twin"_s, u"Twin"_s};
+  // The name, the place it was listed at, and its place today.
+  const std::tuple<QString, int, int> rows[] = {
+      {u"Twin"_s, 2, 2}, {u"Twin"_s, 0, 1}, {u"B"_s, 1, 0}, {u"A"_s, 0, -1}, {u"Twin"_s, 7, 1}};
+  for (const auto& [name, listed, now] : rows)
+    EXPECT_EQ(findPort(today, name, listed), now) << name.toStdString() << listed;
 }
 
 }  // namespace

@@ -65,17 +65,12 @@ std::unique_ptr<RtMidiOut> makeOutput(RtMidi::Api api, std::string& error) {
   return nullptr;
 }
 
-// The place of the port named `wanted` in `out`'s current list, preferring `listed` where several
-// share the name; -1 when it is gone.
+// The place of the port named `wanted` in `out`'s current list (see findPort in midi_bytes.h).
 int findPort(RtMidiOut& out, const std::string& wanted, int listed) {
+  QStringList today;
   const unsigned int count = out.getPortCount();
-  int found = -1;
-  for (unsigned int i = 0; i < count; ++i) {
-    if (out.getPortName(i) != wanted) continue;
-    found = static_cast<int>(i);
-    if (found == listed) break;
-  }
-  return found;
+  for (unsigned int i = 0; i < count; ++i) today << QString::fromStdString(out.getPortName(i));
+  return platform::findPort(today, QString::fromStdString(wanted), listed);
 }
 
 QString notFoundText(const QString& name) {

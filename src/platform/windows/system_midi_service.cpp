@@ -4,21 +4,16 @@
 
 #include <mmsystem.h>
 
+#include <utility>
+
+#include "platform/midi_bytes.h"
+
 namespace orv::platform {
 
-// winmm's output devices; device -1 is the MIDI Mapper, which plays through the system's
-// General MIDI synthesizer unless the user chose another device for it.
-struct SystemMidiService::Impl {
-  HMIDIOUT handle = nullptr;
-};
+namespace {
 
-SystemMidiService::SystemMidiService() : m_impl(std::make_unique<Impl>()) {}
-
-SystemMidiService::~SystemMidiService() {
-  close();
-}
-
-QStringList SystemMidiService::outputPorts() {
+// winmm's output devices as they are numbered now.
+QStringList deviceNames() {
   QStringList names;
   const UINT count = midiOutGetNumDevs();
   for (UINT device = 0; device < count; ++device) {
@@ -31,33 +26,95 @@ QStringList SystemMidiService::outputPorts() {
   return names;
 }
 
+QString notFoundText(const QString& name) {
+  return QStringLiteral("MIDI出力装置「%1」が見つかりません。接続を確かめてください。").arg(name);
+}
+
+// A send refused for any reason but a busy device means the device has gone (unplugged, its
+// driver stopped): the handle is of no more use.
+bool deviceGone(MMRESULT result) {
+  return result != MMSYSERR_NOERROR && result != MIDIERR_NOTREADY;
+}
+
+}  // namespace
+
+// winmm's output devices; device -1 is the MIDI Mapper, which plays through the system's
+// General MIDI synthesizer unless the user chose another device for it. winmm numbers devices by
+// their place in a list that changes when a USB device is plugged in or out, so each device is
+// found again by the name it was listed under before it is opened.
+struct SystemMidiService::Impl {
+  QStringList listed;  // the names as the device list shows them
+  HMIDIOUT handle = nullptr;
+  QString openName;
+  std::optional<QString> lost;
+
+  // False, with the output closed and the loss kept for the caller, when `result` says the
+  // device went away.
+  bool stillThere(MMRESULT result) {
+    if (!deviceGone(result)) return true;
+    lost = notFoundText(openName);
+    midiOutClose(handle);
+    handle = nullptr;
+    return false;
+  }
+};
+
+SystemMidiService::SystemMidiService() : m_impl(std::make_unique<Impl>()) {}
+
+SystemMidiService::~SystemMidiService() {
+  close();
+}
+
+QStringList SystemMidiService::outputPorts() {
+  m_impl->listed = deviceNames();
+  return m_impl->listed;
+}
+
 std::optional<QString> SystemMidiService::open(int device) {
   close();
-  const UINT id = device == kBuiltInSynth ? MIDI_MAPPER : static_cast<UINT>(device);
+  Impl& d = *m_impl;
+  UINT id = MIDI_MAPPER;
+  QString name = QStringLiteral("MIDI Mapper");
+  if (device != kBuiltInSynth) {
+    if (device < 0 || device >= d.listed.size()) {
+      return QStringLiteral("MIDI出力装置 %1 はありません。").arg(device + 1);
+    }
+    name = d.listed[device];
+    const int now = findPort(deviceNames(), name, device);
+    if (now < 0) return notFoundText(name);
+    id = static_cast<UINT>(now);
+  }
   HMIDIOUT handle = nullptr;
   const MMRESULT result = midiOutOpen(&handle, id, 0, 0, CALLBACK_NULL);
   if (result == MMSYSERR_NOERROR) {
-    m_impl->handle = handle;
+    d.handle = handle;
+    d.openName = name;
     return std::nullopt;
   }
-  // The system's own description of the failure.
+  // The cause in our words, then the system's own description of it.
   wchar_t text[MAXERRORLENGTH] = {};
   midiOutGetErrorTextW(result, text, MAXERRORLENGTH);
-  return QString::fromWCharArray(text);
+  QString words = QString::fromWCharArray(text).trimmed();
+  if (words.isEmpty()) words = QStringLiteral("winmm のエラー %1").arg(result);
+  return QStringLiteral("MIDI出力装置「%1」を開けません。\n%2").arg(name, words);
 }
 
 void SystemMidiService::send(std::uint32_t message) {
-  if (m_impl->handle != nullptr) midiOutShortMsg(m_impl->handle, message);
+  Impl& d = *m_impl;
+  if (d.handle != nullptr) d.stillThere(midiOutShortMsg(d.handle, message));
 }
 
 void SystemMidiService::reset() {
-  if (m_impl->handle != nullptr) midiOutReset(m_impl->handle);
+  Impl& d = *m_impl;
+  if (d.handle != nullptr) d.stillThere(midiOutReset(d.handle));
 }
 
 void SystemMidiService::close() {
-  if (m_impl->handle == nullptr) return;
-  midiOutClose(m_impl->handle);
-  m_impl->handle = nullptr;
+  Impl& d = *m_impl;
+  d.lost.reset();
+  if (d.handle == nullptr) return;
+  midiOutClose(d.handle);
+  d.handle = nullptr;
 }
 
 bool SystemMidiService::isOpen() const {
@@ -65,7 +122,7 @@ bool SystemMidiService::isOpen() const {
 }
 
 std::optional<QString> SystemMidiService::takeLostOutputError() {
-  return std::nullopt;
+  return std::exchange(m_impl->lost, std::nullopt);
 }
 
 }  // namespace orv::platform
