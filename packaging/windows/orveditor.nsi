@@ -2,7 +2,12 @@
 ;   makensis -INPUTCHARSET UTF8 -DORV_VERSION=<version> -DORV_FILES=<files.nsh>
 ;            -DORV_ICON=<orveditor.ico> -DORV_OUTFILE=<setup.exe> orveditor.nsi
 ; ORV_FILES defines ORV_INSTALL_FILES and ORV_UNINSTALL_FILES, which copy and remove exactly the
-; files of the zip.
+; files of the zip, and ORV_FOREIGN_FILE, which finds one of those names already in $INSTDIR.
+;
+; The editor reads OrvFiler's orvfiler.ini beside itself, so the folder page suggests OrvFiler's
+; folder. There it never replaces a file it did not install itself: a folder that already holds a
+; file of one of its names is refused (unless an earlier OrvEditor installed there), and the
+; uninstaller, named after the editor, takes away only the editor's own files.
 ;
 ; It installs for the current user (the default, or /CurrentUser) or, given the right to, for
 ; every user of the machine (/AllUsers, or the choice on the first page); /S installs silently.
@@ -18,6 +23,7 @@ ManifestDPIAware true
 !define ORV_UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\OrvEditor"
 !define ORV_PROGID "OrvEditor.Score"
 !define ORV_SHORTCUT "$SMPROGRAMS\OrvEditor.lnk"
+!define ORV_UNINSTALLER "OrvEditor-uninstall.exe"
 
 !define MULTIUSER_EXECUTIONLEVEL Highest
 !define MULTIUSER_MUI
@@ -37,6 +43,7 @@ ManifestDPIAware true
 !include MUI2.nsh
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include WinVer.nsh
 !include "${ORV_FILES}"
 
 Name "OrvEditor"
@@ -49,7 +56,12 @@ BrandingText "OrvEditor ${ORV_VERSION}"
 ; No "run the editor" box on the last page: an administrator's installer runs elevated, and so
 ; would the editor it started. The Start menu starts it as the user.
 
+!define MUI_DIRECTORYPAGE_TEXT_TOP "OrvEditor をインストールするフォルダーを選んでください。$\r$\n\
+OrvFiler と同じフォルダーを選ぶと、エディターは OrvFiler の設定（orvfiler.ini）から Orvo プレーヤーの場所と\
+前回のフォルダーを読みます。OrvFiler のファイルは変更しません。"
+
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
+!define MUI_PAGE_CUSTOMFUNCTION_LEAVE OrvCheckFolder
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_PAGE_FINISH
@@ -58,7 +70,41 @@ BrandingText "OrvEditor ${ORV_VERSION}"
 !insertmacro MUI_LANGUAGE "Japanese"
 
 Function .onInit
+  ; Qt 6 runs on Windows 10 1809 (build 17763) and later.
+  ${WinVerGetBuild} $0
+  ${IfNot} ${AtLeastWin10}
+  ${OrIf} $0 < 17763
+    MessageBox MB_ICONSTOP|MB_OK "OrvEditor には Windows 10（バージョン 1809）以降が必要です。" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  ; A folder given with /D= (OrvFiler's, say) is kept over the install mode's default.
+  StrCpy $R0 $INSTDIR
   !insertmacro MULTIUSER_INIT
+  ${If} $R0 != ""
+    StrCpy $INSTDIR $R0
+  ${EndIf}
+FunctionEnd
+
+; Sets $R9 to the name of a file in $INSTDIR that OrvEditor would replace but did not install,
+; or to "" when there is none.
+!macro ORV_FIND_FOREIGN_FILE
+  StrCpy $R9 ""
+  ReadRegStr $R8 SHCTX "${ORV_UNINSTALL_KEY}" "InstallLocation"
+  ${If} $R8 != $INSTDIR
+    !insertmacro ORV_FOREIGN_FILE $R9
+  ${EndIf}
+!macroend
+
+!define ORV_FOREIGN_TEXT "このフォルダーには、OrvEditor のものではない「$R9」があります。$\r$\n\
+上書きしないように、ここにはインストールしません。別のフォルダーを選んでください。"
+
+Function OrvCheckFolder
+  !insertmacro ORV_FIND_FOREIGN_FILE
+  ${If} $R9 != ""
+    MessageBox MB_ICONEXCLAMATION|MB_OK "${ORV_FOREIGN_TEXT}"
+    Abort
+  ${EndIf}
 FunctionEnd
 
 Function un.onInit
@@ -71,9 +117,16 @@ FunctionEnd
 !macroend
 
 Section
+  ; A silent install chose no folder on the page.
+  !insertmacro ORV_FIND_FOREIGN_FILE
+  ${If} $R9 != ""
+    MessageBox MB_ICONSTOP|MB_OK "${ORV_FOREIGN_TEXT}" /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
   !insertmacro ORV_INSTALL_FILES
   SetOutPath "$INSTDIR"
-  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteUninstaller "$INSTDIR\${ORV_UNINSTALLER}"
   CreateShortcut "${ORV_SHORTCUT}" "$INSTDIR\orveditor.exe"
 
   ; A score opened from Explorer starts the editor with its path, quoted, as the whole command
@@ -89,9 +142,9 @@ Section
   WriteRegStr SHCTX "${ORV_UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\orveditor.exe,0"
   WriteRegStr SHCTX "${ORV_UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr SHCTX "${ORV_UNINSTALL_KEY}" "UninstallString" \
-    '"$INSTDIR\uninstall.exe" /$MultiUser.InstallMode'
+    '"$INSTDIR\${ORV_UNINSTALLER}" /$MultiUser.InstallMode'
   WriteRegStr SHCTX "${ORV_UNINSTALL_KEY}" "QuietUninstallString" \
-    '"$INSTDIR\uninstall.exe" /$MultiUser.InstallMode /S'
+    '"$INSTDIR\${ORV_UNINSTALLER}" /$MultiUser.InstallMode /S'
   WriteRegDWORD SHCTX "${ORV_UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD SHCTX "${ORV_UNINSTALL_KEY}" "NoRepair" 1
   ${GetSize} "$INSTDIR" "/S=0K" $0 $1 $2
@@ -101,7 +154,7 @@ SectionEnd
 
 Section "Uninstall"
   !insertmacro ORV_UNINSTALL_FILES
-  Delete "$INSTDIR\uninstall.exe"
+  Delete "$INSTDIR\${ORV_UNINSTALLER}"
   RMDir "$INSTDIR"
   Delete "${ORV_SHORTCUT}"
 

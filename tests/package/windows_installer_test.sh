@@ -5,7 +5,9 @@
 # finds an orvfiler.ini beside it. The installer, silent, for the current user and for the whole
 # machine, puts the program, a Start-menu entry, the .orv association and an uninstall entry in
 # place; the editor starts from the Start menu and opens a score; the uninstaller takes all of it
-# away again.
+# away again. In OrvFiler's folder under Program Files, the editor reads the user's VirtualStore
+# copy of OrvFiler's INI, a launcher may pass its path unquoted, and the installer puts it there
+# beside OrvFiler's own files, touching none of them. Older Windows is refused.
 # Usage: windows_installer_test.sh BUILD-DIR QT-FOR-WINDOWS
 set -euo pipefail
 
@@ -108,20 +110,48 @@ box=$(wait_window OrvEditor $!) ||
   fail "without orvfiler.ini the editor showed no advice box: $(grep "^[0-9a-f]*:err:" "$log" | tail -3)"
 close_window_program "$box"
 ok "without orvfiler.ini the unzipped editor shows the advice box"
+# Runs a command that starts the editor (in the background), and waits for the window with that
+# caption; the advice box would have come before it, as the window waits for it.
+shows_without_advice() {
+  local caption=$1 why=$2
+  shift 2
+  "$@" >>"$log" 2>&1 &
+  window=$(wait_window "$caption") || fail "no window \"$caption\" ($why)"
+  window_named OrvEditor >/dev/null && fail "the advice box showed ($why)"
+  close_window_program "$window"
+}
 printf '[OrvFiler]\r\nOrvo=C:\\Orvo\\orvo.exe\r\n' >"$app/orvfiler.ini"
-wine "$app/orveditor.exe" >>"$log" 2>&1 &
-# The advice box would have come before the main window, which waits for it.
-window=$(wait_window "$title" $!) || fail "the unzipped editor showed no window \"$title\""
-window_named OrvEditor >/dev/null && fail "the advice box showed although orvfiler.ini is beside the program"
-close_window_program "$window"
+shows_without_advice "$title" "orvfiler.ini beside the program" wine "$app/orveditor.exe"
 ok "the unzipped editor shows \"$title\" and finds the orvfiler.ini beside it"
-rm "$app/orvfiler.ini"
 
-# An installed copy finds the player in the user's own orvfiler.ini.
-printf '[OrvFiler]\r\nOrvo=C:\\Orvo\\orvo.exe\r\n' >"$appdata/orvfiler.ini"
+# A score named after the program, started by a launcher that passes the program's path and the
+# score's unquoted, blanks and all.
 score="$work/楽譜 置き場/曲 1.orv"
 mkdir -p "$(dirname "$score")"
 printf 'd4 r4\r\n' >"$score"
+launcher=$build/tests/support/orv_unquoted_launcher.exe
+shows_without_advice "$title$(windows_path "$score")" "started with an unquoted path" \
+  wine "$launcher" "$(windows_path "$app/orveditor.exe") $(windows_path "$score")"
+ok "started with an unquoted path \"$(windows_path "$app/orveditor.exe") …\", the editor opens the score"
+rm "$app/orvfiler.ini"
+
+# OrvFiler under Program Files: a 32-bit program there writes its INI into the user's
+# VirtualStore, and the editor beside it must read that copy, not the stale one.
+orvfiler_dir="$(windows_var ProgramFiles\(x86\))\\OrvFiler"
+orvfiler=$(unix_path "$orvfiler_dir")
+mkdir -p "$orvfiler"
+cp -r "$app/." "$orvfiler/"
+printf '[OrvFiler]\r\nLastpath=C:\\\r\n' >"$orvfiler/orvfiler.ini"
+store="$localappdata/VirtualStore/${orvfiler_dir#*:\\}"
+store=${store//\\//}
+mkdir -p "$store"
+printf '[OrvFiler]\r\nOrvo=C:\\Orvo\\orvo.exe\r\n' >"$store/orvfiler.ini"
+shows_without_advice "$title" "the VirtualStore copy names the player" wine "$orvfiler/orveditor.exe"
+ok "in $orvfiler_dir the editor reads the VirtualStore copy of orvfiler.ini"
+rm -rf "$orvfiler" "$localappdata/VirtualStore"
+
+# An installed copy finds the player in the user's own orvfiler.ini.
+printf '[OrvFiler]\r\nOrvo=C:\\Orvo\\orvo.exe\r\n' >"$appdata/orvfiler.ini"
 # What an uninstall has to bring back: the files outside Windows' own folder and the temporary
 # ones (the uninstaller's copy of itself goes at the next restart), and the registry keys that
 # name the editor or the .orv suffix.
@@ -143,12 +173,12 @@ for mode in CurrentUser AllUsers; do
   location=$(reg_value "$uninstall_key" InstallLocation)
   [ "$location" = "$dir" ] || fail "installed into \"$location\", not \"$dir\""
   installed=$(unix_path "$dir")
-  diff -r --exclude=uninstall.exe "$app" "$installed" >"$work/diff" || fail "installed files: $(cat "$work/diff")"
-  [ -f "$installed/uninstall.exe" ] || fail "no uninstall.exe in $dir"
-  ok "the zip's files and uninstall.exe in $dir"
+  diff -r --exclude=OrvEditor-uninstall.exe "$app" "$installed" >"$work/diff" || fail "installed files: $(cat "$work/diff")"
+  [ -f "$installed/OrvEditor-uninstall.exe" ] || fail "no OrvEditor-uninstall.exe in $dir"
+  ok "the zip's files and OrvEditor-uninstall.exe in $dir"
   [ "$(reg_value "$uninstall_key" DisplayVersion)" = "$version" ] || fail "uninstall entry without version $version"
   quiet=$(reg_value "$uninstall_key" QuietUninstallString)
-  [ "$quiet" = "\"$dir\\uninstall.exe\" /$mode /S" ] || fail "QuietUninstallString: $quiet"
+  [ "$quiet" = "\"$dir\\OrvEditor-uninstall.exe\" /$mode /S" ] || fail "QuietUninstallString: $quiet"
   ok "the uninstall entry in $uninstall_key"
   [ "$(reg_value "$hive\\Software\\Classes\\.orv")" = OrvEditor.Score ] || fail ".orv is not OrvEditor.Score"
   command=$(reg_value "$hive\\Software\\Classes\\OrvEditor.Score\\shell\\open\\command")
@@ -178,4 +208,33 @@ for mode in CurrentUser AllUsers; do
   diff "$work/before" "$work/after" >"$work/diff" || fail "left after uninstalling: $(cat "$work/diff")"
   ok "the uninstaller leaves no file, Start-menu entry or registry key behind"
 done
+echo "== installed into OrvFiler's folder, beside OrvFiler's own files"
+mkdir -p "$orvfiler"
+for file in OrvFiler.exe orvfiler.ini uninstall.exe; do echo "OrvFiler's $file" >"$orvfiler/$file"; done
+cp -a "$orvfiler" "$work/orvfiler-before"
+# /D= takes the rest of the command line, blanks and all, unquoted.
+install_into_orvfiler() { wine "$launcher" "$(windows_path "$setup") /S /AllUsers /D=$orvfiler_dir" >>"$log" 2>&1; }
+install_into_orvfiler || fail "the installer refused OrvFiler's folder"
+[ -f "$orvfiler/orveditor.exe" ] && [ -f "$orvfiler/OrvEditor-uninstall.exe" ] || fail "not installed into $orvfiler_dir"
+for file in OrvFiler.exe orvfiler.ini uninstall.exe; do
+  cmp -s "$orvfiler/$file" "$work/orvfiler-before/$file" || fail "the installer changed OrvFiler's $file"
+done
+wine "$orvfiler/OrvEditor-uninstall.exe" /AllUsers /S >>"$log" 2>&1 || fail "the uninstaller failed in OrvFiler's folder"
+timeout 60 wineserver -w || fail "Wine did not come to rest after the uninstaller"
+diff -r "$work/orvfiler-before" "$orvfiler" >"$work/diff" || fail "OrvFiler's folder after the uninstall: $(cat "$work/diff")"
+ok "installed beside OrvFiler's files and uninstalled again, OrvFiler's files untouched"
+
+# A folder holding a file of the editor's names that the editor did not put there is refused.
+echo "someone else's" >"$orvfiler/Qt6Core.dll"
+install_into_orvfiler && fail "the installer replaced a Qt6Core.dll it did not install"
+[ "$(cat "$orvfiler/Qt6Core.dll")" = "someone else's" ] && [ ! -f "$orvfiler/orveditor.exe" ] ||
+  fail "the refused install changed the folder"
+ok "a folder with someone else's Qt6Core.dll is refused and left as it was"
+
+echo "== on Windows 8.1"
+wine reg add 'HKCU\Software\Wine' /v Version /d win81 /f >>"$log" 2>&1
+wine "$setup" /S /CurrentUser >>"$log" 2>&1 && fail "the installer ran on Windows 8.1"
+wine reg add 'HKCU\Software\Wine' /v Version /d win10 /f >>"$log" 2>&1
+[ -d "$localappdata/Programs/OrvEditor" ] && fail "the refused installer left files"
+ok "the installer refuses Windows 8.1"
 echo "installer: 1 passed, 0 failed"
