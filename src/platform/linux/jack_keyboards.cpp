@@ -1,0 +1,128 @@
+#include "platform/linux/jack_keyboards.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <QMetaObject>
+#include <QObject>
+
+#include <atomic>
+#include <string>
+
+#include "platform/linux/keyboard_ports.h"
+#include "platform/midi_input_queue.h"
+
+namespace orv::platform {
+
+struct JackKeyboards::Impl {
+  explicit Impl(MidiInputQueue& q) : queue(q) {}
+
+  MidiInputQueue& queue;
+  jack_client_t* client = nullptr;
+  jack_port_t* port = nullptr;
+  // Followed by the server's process thread alone: the keys down at our port, from every
+  // keyboard connected to it (their events arrive merged).
+  HeldKeys held;
+  // Set by the server's notice thread when a port connected to ours went: its keys are let go on
+  // the next cycle, with all others, as the merged events cannot tell whose they were.
+  std::atomic<bool> letGo{false};
+  QObject context;  // on the window's thread, where connections are made
+
+  static int process(jack_nframes_t frames, void* self);
+  void connectKeyboards();
+  void closeClient();
+};
+
+int JackKeyboards::Impl::process(jack_nframes_t frames, void* self) {
+  Impl& d = *static_cast<Impl*>(self);
+  if (d.letGo.exchange(false)) d.held.release(d.queue);
+  void* buffer = jack_port_get_buffer(d.port, frames);
+  const jack_nframes_t count = jack_midi_get_event_count(buffer);
+  for (jack_nframes_t i = 0; i < count; ++i) {
+    jack_midi_event_t event;
+    if (jack_midi_event_get(&event, buffer, i) != 0) continue;
+    d.held.follow(event.buffer, event.size);
+    d.queue.push(event.buffer, event.size);
+  }
+  return 0;
+}
+
+// Connects every physical capture port not yet connected; one that refuses is left alone.
+void JackKeyboards::Impl::connectKeyboards() {
+  if (client == nullptr) return;
+  const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE,
+                                      JackPortIsOutput | JackPortIsPhysical);
+  if (ports == nullptr) return;
+  const std::string own = std::string(jack_get_client_name(client)) + ':';
+  for (const char** name = ports; *name != nullptr; ++name) {
+    if (!isKeyboardPort(*name, own) || jack_port_connected_to(port, *name)) continue;
+    jack_connect(client, *name, jack_port_name(port));
+  }
+  jack_free(ports);
+}
+
+void JackKeyboards::Impl::closeClient() {
+  if (client == nullptr) return;
+  jack_deactivate(client);
+  jack_client_close(client);
+  client = nullptr;
+  port = nullptr;
+  letGo = false;
+  held = {};
+}
+
+JackKeyboards::JackKeyboards(MidiInputQueue& queue) : m_impl(std::make_unique<Impl>(queue)) {}
+
+JackKeyboards::~JackKeyboards() {
+  close();
+}
+
+void JackKeyboards::open() {
+  Impl& d = *m_impl;
+  if (d.client != nullptr) return;
+  d.client = jack_client_open(kInputClientName, JackNoStartServer, nullptr);
+  if (d.client == nullptr) return;
+  d.port = jack_port_register(d.client, kInputPortName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+  if (d.port == nullptr) return d.closeClient();
+  jack_set_process_callback(d.client, Impl::process, &d);
+  // The notices come on the server's thread, where no server call may be made: the connection
+  // is made on the window's.
+  jack_set_port_registration_callback(
+      d.client,
+      [](jack_port_id_t, int registered, void* self) {
+        auto& impl = *static_cast<Impl*>(self);
+        if (registered == 0) return;
+        QMetaObject::invokeMethod(
+            &impl.context, [&impl] { impl.connectKeyboards(); }, Qt::QueuedConnection);
+      },
+      &d);
+  jack_set_port_connect_callback(
+      d.client,
+      [](jack_port_id_t a, jack_port_id_t b, int connected, void* self) {
+        auto& impl = *static_cast<Impl*>(self);
+        if (connected != 0) return;
+        if (jack_port_by_id(impl.client, a) == impl.port ||
+            jack_port_by_id(impl.client, b) == impl.port) {
+          impl.letGo = true;
+        }
+      },
+      &d);
+  // The process thread has stopped for good: its keys are let go here, then the client closed.
+  jack_on_shutdown(
+      d.client,
+      [](void* self) {
+        auto& impl = *static_cast<Impl*>(self);
+        impl.held.release(impl.queue);
+        QMetaObject::invokeMethod(
+            &impl.context, [&impl] { impl.closeClient(); }, Qt::QueuedConnection);
+      },
+      &d);
+  if (jack_activate(d.client) != 0) return d.closeClient();
+  d.connectKeyboards();
+}
+
+void JackKeyboards::close() {
+  m_impl->closeClient();
+}
+
+}  // namespace orv::platform
