@@ -21,7 +21,7 @@ class MidiInputQueue {
  public:
   // Room for this many events; note ons and pedal presses leave the last kReserve places free,
   // so the note off of every note let in always finds a place.
-  static constexpr std::size_t kCapacity = 1024;
+  static constexpr std::size_t kCapacity = 4096;
   static constexpr std::size_t kReserve = 192;
   // Events handled in one pass of the window's event loop: the window's own events come between.
   static constexpr int kBatch = 64;

@@ -17,6 +17,9 @@ namespace orv::platform {
 
 namespace {
 
+// libasound prints each failure on stderr, a machine without a sequencer included.
+void discardAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
 using Address = std::pair<int, int>;  // client, port
 
 // Clients that ports of this program's own clients send to: our output's port among them.
@@ -191,7 +194,9 @@ void AlsaKeyboards::Impl::closeSequencer() {
   held.clear();
 }
 
-AlsaKeyboards::AlsaKeyboards(MidiInputQueue& queue) : m_impl(std::make_unique<Impl>(queue)) {}
+AlsaKeyboards::AlsaKeyboards(MidiInputQueue& queue) : m_impl(std::make_unique<Impl>(queue)) {
+  snd_lib_error_set_handler(discardAlsaError);
+}
 
 AlsaKeyboards::~AlsaKeyboards() {
   close();

@@ -14,6 +14,13 @@
 
 namespace orv::platform {
 
+namespace {
+
+// libjack prints on stderr when no server runs or one has just stopped.
+void discardJackMessage(const char*) {}
+
+}  // namespace
+
 struct JackKeyboards::Impl {
   explicit Impl(MidiInputQueue& q) : queue(q) {}
 
@@ -71,7 +78,10 @@ void JackKeyboards::Impl::closeClient() {
   held = {};
 }
 
-JackKeyboards::JackKeyboards(MidiInputQueue& queue) : m_impl(std::make_unique<Impl>(queue)) {}
+JackKeyboards::JackKeyboards(MidiInputQueue& queue) : m_impl(std::make_unique<Impl>(queue)) {
+  jack_set_error_function(discardJackMessage);
+  jack_set_info_function(discardJackMessage);
+}
 
 JackKeyboards::~JackKeyboards() {
   close();
