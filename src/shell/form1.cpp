@@ -398,9 +398,14 @@ void Form1::connectHandlers() {
   m_buttonEvents->watch(
       Cmd_Tone, 0,
       {[&s](int) { s.Cmd_Tone_MouseDown(); }, [&s](int) { s.Cmd_Tone_MouseUp(); }, {}});
-  // The keyboards' notes end on the output before it is reset and closed.
-  connect(Chk_Midi, &QAbstractButton::clicked, this, [this] { m_keyboards->Chk_Midi_Click(); });
-  connect(Chk_Midi, &QAbstractButton::clicked, this, [&s] { s.Chk_Midi_Click(); });
+  connect(Chk_Midi, &QAbstractButton::clicked, this, [this, &s] {
+    // Switched off, the keyboards' notes end before the output is reset and closed; switched on,
+    // the keyboards open after the output, so that the port it sends to is known and left out.
+    const bool on = platform::value(*Chk_Midi) == 1;
+    if (!on) m_keyboards->Chk_Midi_Click();
+    s.Chk_Midi_Click();
+    if (on) m_keyboards->Chk_Midi_Click();
+  });
   connect(Combo1, &QComboBox::activated, this, [&s] { s.Combo1_Click(); });
   connect(Combo2, &QComboBox::activated, this, [&s] { s.Combo2_Click(); });
 

@@ -16,6 +16,8 @@ namespace {
 
 // One open input device.
 struct Device {
+  explicit Device(MidiInputQueue& q) : queue(q) {}
+
   MidiInputQueue& queue;
   HMIDIIN handle = nullptr;
   // Followed by the callback while the device is open, by the window's thread once it is closed.
@@ -48,7 +50,7 @@ struct SystemMidiInput::Impl {
   void openAll() {
     counted = midiInGetNumDevs();
     for (UINT id = 0; id < counted; ++id) {
-      auto device = std::make_unique<Device>(Device{queue});
+      auto device = std::make_unique<Device>(queue);
       if (midiInOpen(&device->handle, id, reinterpret_cast<DWORD_PTR>(&received),
                      reinterpret_cast<DWORD_PTR>(device.get()),
                      CALLBACK_FUNCTION) != MMSYSERR_NOERROR) {
