@@ -1,12 +1,15 @@
-// How late a key's note reaches a JACK MIDI receiver: from the mouse-down on Form1, through the
-// real MIDI service, against the same message sent by a minimal RtMidi program. Both wait for the
-// server's next cycle; the receiver is an RtMidi input in this process that notes the arrival.
-// Starts its own `jackd -d dummy` under a private name (jackd2 must be installed).
+// How late a note reaches a JACK MIDI receiver. JackNoteOn: from the mouse-down on Form1, through
+// the real MIDI service, against the same message sent by a minimal RtMidi program. JackThru:
+// from a keyboard's physical capture port, through the editor's input, window and output, against
+// a bare RtMidi thru program. The receiver is an RtMidi input in this process that notes the
+// arrival. Starts its own `jackd -d dummy` under a private name (jackd2 must be installed).
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QWindow>
 
 #include <RtMidi.h>
@@ -21,9 +24,11 @@
 #include <vector>
 
 #include "platform/control_value.h"
+#include "platform/system_midi_input.h"
 #include "platform/system_midi_service.h"
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
+#include "support/jack_keyboard.h"
 #include "support/quiet_services.h"
 #include "support/ratio.h"
 
@@ -31,7 +36,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const bool kTarget = orv::bench::setTarget("JackNoteOn", 1.2);
+const bool kTarget =
+    orv::bench::setTarget("JackNoteOn", 1.2) && orv::bench::setTarget("JackThru", 1.2);
 
 const char kReceiverPort[] = "OrvBenchReceiver:input";
 
@@ -64,6 +70,9 @@ class JackRig {
             const std::lock_guard lock(rig->m_mutex);
             rig->m_arrived = now;
             ++rig->m_noteOns;
+            if (rig->m_loop != nullptr) {
+              QMetaObject::invokeMethod(rig->m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+            }
           }
           rig->m_arrival.notify_one();
         },
@@ -82,8 +91,9 @@ class JackRig {
   // presses at spread points of the cycle and counts as its median: a loaded machine without
   // real-time scheduling stalls the server now and then, and one stall would outweigh a batch.
   // A press whose note never comes (the server dropped a cycle) is counted in `lost`, made again.
+  // Where the note must pass the window's thread, that thread waits in its event loop instead.
   template <typename Press, typename Release>
-  void measure(benchmark::State& state, Press press, Release release) {
+  void measure(benchmark::State& state, Press press, Release release, bool inEventLoop = false) {
     constexpr auto kGiveUp = std::chrono::milliseconds(100);
     constexpr int kBatch = 25;
     double sumUs = 0;
@@ -102,7 +112,20 @@ class JackRig {
           press();
           // Asleep while the server and the receiver work: on a small machine a spinning wait
           // would take the core they need.
-          arrived = m_arrival.wait_for(lock, kGiveUp, [&] { return m_noteOns > before; });
+          if (inEventLoop) {
+            QEventLoop loop;
+            QTimer::singleShot(kGiveUp, &loop, &QEventLoop::quit);
+            m_loop = &loop;
+            if (m_noteOns == before) {
+              lock.unlock();
+              loop.exec();
+              lock.lock();
+            }
+            m_loop = nullptr;
+            arrived = m_noteOns > before;
+          } else {
+            arrived = m_arrival.wait_for(lock, kGiveUp, [&] { return m_noteOns > before; });
+          }
           if (arrived) seconds = std::chrono::duration<double>(m_arrived - start).count();
           lock.unlock();
           release();
@@ -133,6 +156,7 @@ class JackRig {
   std::condition_variable m_arrival;
   int m_noteOns = 0;
   Clock::time_point m_arrived;
+  QEventLoop* m_loop = nullptr;
 };
 
 void JackNoteOn_baseline(benchmark::State& state) {
@@ -178,6 +202,53 @@ void JackNoteOn_editor(benchmark::State& state) {
       });
 }
 
+// A keyboard as its driver shows it, played 25 times a batch.
+void pressKey(orv::test::JackKeyboard& keyboard) {
+  keyboard.play({0x90, 0x3C, 0x64});
+}
+void releaseKey(orv::test::JackKeyboard& keyboard) {
+  keyboard.play({0x80, 0x3C, 0x00});
+}
+
+void JackThru_baseline(benchmark::State& state) {
+  JackRig rig;
+  if (!rig.ready()) return state.SkipWithError("no JACK server (install jackd2)");
+  orv::test::JackKeyboard keyboard("OrvBenchKeyboard");
+  RtMidiOut out(RtMidi::UNIX_JACK, "OrvBenchThruOut");
+  for (unsigned int i = 0; i < out.getPortCount(); ++i) {
+    if (out.getPortName(i) == kReceiverPort) out.openPort(i, "out");
+  }
+  RtMidiIn in(RtMidi::UNIX_JACK, "OrvBenchThruIn");
+  for (unsigned int i = 0; i < in.getPortCount(); ++i) {
+    if (in.getPortName(i) == keyboard.portName()) in.openPort(i, "in");
+  }
+  in.setCallback([](double, std::vector<unsigned char>* message,
+                    void* out) { static_cast<RtMidiOut*>(out)->sendMessage(message); },
+                 &out);
+  rig.measure(
+      state, [&] { pressKey(keyboard); }, [&] { releaseKey(keyboard); }, true);
+}
+
+void JackThru_editor(benchmark::State& state) {
+  JackRig rig;
+  if (!rig.ready()) return state.SkipWithError("no JACK server (install jackd2)");
+  orv::test::JackKeyboard keyboard("OrvBenchKeyboard");
+  orv::platform::SystemMidiService midi;
+  orv::platform::SystemMidiInput keyboards;
+  orv::bench::ShownForm shown(midi, &keyboards);
+  orv::shell::Form1& form = shown.form;
+  const int entry = form.Combo2->findText(QStringLiteral(":%1").arg(QLatin1String(kReceiverPort)),
+                                          Qt::MatchEndsWith);
+  if (entry < 0) return state.SkipWithError("the receiver is not in the device list");
+  orv::platform::setListIndex(*form.Combo2, entry);
+  form.Chk_Midi->click();
+  for (int i = 0; i < 100 && !keyboard.connectedTo("OrvEditor-input:keyboards"); ++i) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  rig.measure(
+      state, [&] { pressKey(keyboard); }, [&] { releaseKey(keyboard); }, true);
+}
+
 BENCHMARK(JackNoteOn_baseline)
     ->Name("JackNoteOn/baseline")
     ->UseManualTime()
@@ -185,6 +256,17 @@ BENCHMARK(JackNoteOn_baseline)
     ->Iterations(40);
 BENCHMARK(JackNoteOn_editor)
     ->Name("JackNoteOn/editor")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(40);
+
+BENCHMARK(JackThru_baseline)
+    ->Name("JackThru/baseline")
+    ->UseManualTime()
+    ->Unit(benchmark::kMicrosecond)
+    ->Iterations(40);
+BENCHMARK(JackThru_editor)
+    ->Name("JackThru/editor")
     ->UseManualTime()
     ->Unit(benchmark::kMicrosecond)
     ->Iterations(40);
