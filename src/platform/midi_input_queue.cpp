@@ -2,14 +2,11 @@
 
 #include <QMetaObject>
 
+#include "platform/midi_bytes.h"
+
 namespace orv::platform {
 
 namespace {
-
-constexpr unsigned char kNoteOff = 0x80;
-constexpr unsigned char kNoteOn = 0x90;
-constexpr unsigned char kControlChange = 0xB0;
-constexpr unsigned char kSustain = 64;
 
 enum class Kind { NoteOn, NoteOff, PedalDown, PedalUp, Other };
 

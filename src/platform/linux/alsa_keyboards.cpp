@@ -1,5 +1,3 @@
-#include "platform/linux/alsa_keyboards.h"
-
 #include <alsa/asoundlib.h>
 #include <poll.h>
 #include <unistd.h>
@@ -61,10 +59,17 @@ SequencerPort describe(snd_seq_t* seq, snd_seq_client_info_t* client, snd_seq_po
   return described;
 }
 
-}  // namespace
+// Local to this file: its state is open to its own callbacks.
+struct AlsaKeyboards final : KeyboardSource {
+  explicit AlsaKeyboards(MidiInputQueue& q) : queue(q) {
+    snd_lib_error_set_handler(discardAlsaError);
+  }
+  ~AlsaKeyboards() override { closeSequencer(); }
+  AlsaKeyboards(const AlsaKeyboards&) = delete;
+  AlsaKeyboards& operator=(const AlsaKeyboards&) = delete;
 
-struct AlsaKeyboards::Impl {
-  explicit Impl(MidiInputQueue& q) : queue(q) {}
+  void open() override;
+  void close() override { closeSequencer(); }
 
   MidiInputQueue& queue;
   snd_seq_t* seq = nullptr;
@@ -83,7 +88,7 @@ struct AlsaKeyboards::Impl {
 };
 
 // A port that refuses (one that takes a single reader, or is gone again) is skipped.
-void AlsaKeyboards::Impl::subscribe(int client, int sourcePort) {
+void AlsaKeyboards::subscribe(int client, int sourcePort) {
   snd_seq_client_info_t* info;
   snd_seq_port_info_t* portInfo;
   snd_seq_client_info_alloca(&info);
@@ -94,7 +99,7 @@ void AlsaKeyboards::Impl::subscribe(int client, int sourcePort) {
   snd_seq_connect_from(seq, port, client, sourcePort);
 }
 
-void AlsaKeyboards::Impl::subscribeAll() {
+void AlsaKeyboards::subscribeAll() {
   const std::set<int> fed = clientsFedByUs(seq);
   snd_seq_client_info_t* client;
   snd_seq_port_info_t* portInfo;
@@ -112,7 +117,7 @@ void AlsaKeyboards::Impl::subscribeAll() {
   }
 }
 
-void AlsaKeyboards::Impl::letGo(const snd_seq_addr_t& address, bool wholeClient) {
+void AlsaKeyboards::letGo(const snd_seq_addr_t& address, bool wholeClient) {
   for (auto it = held.begin(); it != held.end();) {
     const bool gone =
         it->first.first == address.client && (wholeClient || it->first.second == address.port);
@@ -125,7 +130,7 @@ void AlsaKeyboards::Impl::letGo(const snd_seq_addr_t& address, bool wholeClient)
   }
 }
 
-void AlsaKeyboards::Impl::handle(const snd_seq_event_t& event) {
+void AlsaKeyboards::handle(const snd_seq_event_t& event) {
   const snd_seq_addr_t& from = event.source;
   unsigned char bytes[3] = {};
   switch (event.type) {
@@ -161,7 +166,7 @@ void AlsaKeyboards::Impl::handle(const snd_seq_event_t& event) {
   queue.push(bytes, sizeof bytes);
 }
 
-void AlsaKeyboards::Impl::read() {
+void AlsaKeyboards::read() {
   const int count = snd_seq_poll_descriptors_count(seq, POLLIN);
   std::vector<pollfd> fds(static_cast<std::size_t>(count) + 1);
   fds[0] = {stopPipe[0], POLLIN, 0};
@@ -179,7 +184,7 @@ void AlsaKeyboards::Impl::read() {
   }
 }
 
-void AlsaKeyboards::Impl::closeSequencer() {
+void AlsaKeyboards::closeSequencer() {
   if (reader.joinable()) {
     const char stop = 1;
     static_cast<void>(write(stopPipe[1], &stop, 1));
@@ -194,16 +199,8 @@ void AlsaKeyboards::Impl::closeSequencer() {
   held.clear();
 }
 
-AlsaKeyboards::AlsaKeyboards(MidiInputQueue& queue) : m_impl(std::make_unique<Impl>(queue)) {
-  snd_lib_error_set_handler(discardAlsaError);
-}
-
-AlsaKeyboards::~AlsaKeyboards() {
-  close();
-}
-
 void AlsaKeyboards::open() {
-  Impl& d = *m_impl;
+  AlsaKeyboards& d = *this;
   if (d.seq != nullptr) return;
   if (snd_seq_open(&d.seq, "default", SND_SEQ_OPEN_INPUT, SND_SEQ_NONBLOCK) < 0) {
     d.seq = nullptr;
@@ -219,8 +216,10 @@ void AlsaKeyboards::open() {
   d.reader = std::thread([&d] { d.read(); });
 }
 
-void AlsaKeyboards::close() {
-  m_impl->closeSequencer();
+}  // namespace
+
+std::unique_ptr<KeyboardSource> alsaKeyboards(MidiInputQueue& queue) {
+  return std::make_unique<AlsaKeyboards>(queue);
 }
 
 }  // namespace orv::platform

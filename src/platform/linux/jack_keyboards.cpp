@@ -1,5 +1,3 @@
-#include "platform/linux/jack_keyboards.h"
-
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
@@ -19,10 +17,18 @@ namespace {
 // libjack prints on stderr when no server runs or one has just stopped.
 void discardJackMessage(const char*) {}
 
-}  // namespace
+// Local to this file: its state is open to its own callbacks.
+struct JackKeyboards final : KeyboardSource {
+  explicit JackKeyboards(MidiInputQueue& q) : queue(q) {
+    jack_set_error_function(discardJackMessage);
+    jack_set_info_function(discardJackMessage);
+  }
+  ~JackKeyboards() override { closeClient(); }
+  JackKeyboards(const JackKeyboards&) = delete;
+  JackKeyboards& operator=(const JackKeyboards&) = delete;
 
-struct JackKeyboards::Impl {
-  explicit Impl(MidiInputQueue& q) : queue(q) {}
+  void open() override;
+  void close() override { closeClient(); }
 
   MidiInputQueue& queue;
   jack_client_t* client = nullptr;
@@ -40,8 +46,8 @@ struct JackKeyboards::Impl {
   void closeClient();
 };
 
-int JackKeyboards::Impl::process(jack_nframes_t frames, void* self) {
-  Impl& d = *static_cast<Impl*>(self);
+int JackKeyboards::process(jack_nframes_t frames, void* self) {
+  auto& d = *static_cast<JackKeyboards*>(self);
   if (d.letGo.exchange(false)) d.held.release(d.queue);
   void* buffer = jack_port_get_buffer(d.port, frames);
   const jack_nframes_t count = jack_midi_get_event_count(buffer);
@@ -55,7 +61,7 @@ int JackKeyboards::Impl::process(jack_nframes_t frames, void* self) {
 }
 
 // Connects every physical capture port not yet connected; one that refuses is left alone.
-void JackKeyboards::Impl::connectKeyboards() {
+void JackKeyboards::connectKeyboards() {
   if (client == nullptr) return;
   const char** ports = jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE,
                                       JackPortIsOutput | JackPortIsPhysical);
@@ -68,7 +74,7 @@ void JackKeyboards::Impl::connectKeyboards() {
   jack_free(ports);
 }
 
-void JackKeyboards::Impl::closeClient() {
+void JackKeyboards::closeClient() {
   if (client == nullptr) return;
   jack_deactivate(client);
   jack_client_close(client);
@@ -78,29 +84,20 @@ void JackKeyboards::Impl::closeClient() {
   held = {};
 }
 
-JackKeyboards::JackKeyboards(MidiInputQueue& queue) : m_impl(std::make_unique<Impl>(queue)) {
-  jack_set_error_function(discardJackMessage);
-  jack_set_info_function(discardJackMessage);
-}
-
-JackKeyboards::~JackKeyboards() {
-  close();
-}
-
 void JackKeyboards::open() {
-  Impl& d = *m_impl;
+  JackKeyboards& d = *this;
   if (d.client != nullptr) return;
   d.client = jack_client_open(kInputClientName, JackNoStartServer, nullptr);
   if (d.client == nullptr) return;
   d.port = jack_port_register(d.client, kInputPortName, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
   if (d.port == nullptr) return d.closeClient();
-  jack_set_process_callback(d.client, Impl::process, &d);
+  jack_set_process_callback(d.client, process, &d);
   // The notices come on the server's thread, where no server call may be made: the connection
   // is made on the window's.
   jack_set_port_registration_callback(
       d.client,
       [](jack_port_id_t, int registered, void* self) {
-        auto& impl = *static_cast<Impl*>(self);
+        auto& impl = *static_cast<JackKeyboards*>(self);
         if (registered == 0) return;
         QMetaObject::invokeMethod(
             &impl.context, [&impl] { impl.connectKeyboards(); }, Qt::QueuedConnection);
@@ -109,7 +106,7 @@ void JackKeyboards::open() {
   jack_set_port_connect_callback(
       d.client,
       [](jack_port_id_t a, jack_port_id_t b, int connected, void* self) {
-        auto& impl = *static_cast<Impl*>(self);
+        auto& impl = *static_cast<JackKeyboards*>(self);
         if (connected != 0) return;
         if (jack_port_by_id(impl.client, a) == impl.port ||
             jack_port_by_id(impl.client, b) == impl.port) {
@@ -121,7 +118,7 @@ void JackKeyboards::open() {
   jack_on_shutdown(
       d.client,
       [](void* self) {
-        auto& impl = *static_cast<Impl*>(self);
+        auto& impl = *static_cast<JackKeyboards*>(self);
         impl.held.release(impl.queue);
         QMetaObject::invokeMethod(
             &impl.context, [&impl] { impl.closeClient(); }, Qt::QueuedConnection);
@@ -131,8 +128,10 @@ void JackKeyboards::open() {
   d.connectKeyboards();
 }
 
-void JackKeyboards::close() {
-  m_impl->closeClient();
+}  // namespace
+
+std::unique_ptr<KeyboardSource> jackKeyboards(MidiInputQueue& queue) {
+  return std::make_unique<JackKeyboards>(queue);
 }
 
 }  // namespace orv::platform

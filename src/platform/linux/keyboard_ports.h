@@ -1,11 +1,24 @@
 #pragma once
 
-// Which ports of the ALSA sequencer and of a JACK server are keyboards to listen to.
+// The keyboards of the ALSA sequencer and of a JACK server, and which of their ports are
+// keyboards to listen to.
 
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "platform/keyboard_source.h"
+
 namespace orv::platform {
+
+// Every port of the ALSA sequencer that other programs may read from is subscribed to our input
+// port, also one that appears later (the sequencer announces it). Nothing without a sequencer.
+std::unique_ptr<KeyboardSource> alsaKeyboards(MidiInputQueue& queue);
+
+// Every physical MIDI capture port of a running JACK server, also one that appears later, is
+// connected to our input port; a user may connect anything else to it by hand. Nothing where no
+// server runs: none is ever started.
+std::unique_ptr<KeyboardSource> jackKeyboards(MidiInputQueue& queue);
 
 // The editor's own input, as a patchbay shows it: client, then port.
 inline constexpr char kInputClientName[] = "OrvEditor-input";

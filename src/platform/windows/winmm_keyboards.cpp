@@ -1,4 +1,4 @@
-#include "platform/system_midi_input.h"
+#include "platform/keyboard_source.h"
 
 #include <windows.h>
 
@@ -6,6 +6,7 @@
 
 #include <QTimer>
 
+#include <memory>
 #include <vector>
 
 #include "platform/midi_input_queue.h"
@@ -38,13 +39,30 @@ void CALLBACK received(HMIDIIN, UINT message, DWORD_PTR instance, DWORD_PTR data
 // How often the devices are counted again: winmm tells of none that come or go.
 constexpr int kRecountMs = 500;
 
-}  // namespace
+// Every winmm input device. winmm tells of none that come or go: they are counted again now and
+// then, and when the number changed all are closed and opened again.
+// Local to this file: its state is open to its own callbacks.
+struct WinmmKeyboards final : KeyboardSource {
+  explicit WinmmKeyboards(MidiInputQueue& q) : queue(q) {
+    recount.setInterval(kRecountMs);
+    QObject::connect(&recount, &QTimer::timeout, [this] {
+      if (midiInGetNumDevs() == counted) return;
+      closeAll();
+      openAll();
+    });
+  }
+  ~WinmmKeyboards() override { close(); }
+  WinmmKeyboards(const WinmmKeyboards&) = delete;
+  WinmmKeyboards& operator=(const WinmmKeyboards&) = delete;
 
-struct SystemMidiInput::Impl {
-  MidiInputQueue queue;
-  std::vector<std::unique_ptr<Device>> devices;
-  UINT counted = 0;
-  QTimer recount;
+  void open() override {
+    openAll();
+    recount.start();
+  }
+  void close() override {
+    recount.stop();
+    closeAll();
+  }
 
   // A device that cannot be opened (another program has it) is skipped.
   void openAll() {
@@ -72,41 +90,19 @@ struct SystemMidiInput::Impl {
     }
     devices.clear();
   }
+
+  MidiInputQueue& queue;
+  std::vector<std::unique_ptr<Device>> devices;
+  UINT counted = 0;
+  QTimer recount;
 };
 
-SystemMidiInput::SystemMidiInput() : m_impl(std::make_unique<Impl>()) {
-  Impl& d = *m_impl;
-  d.recount.setInterval(kRecountMs);
-  QObject::connect(&d.recount, &QTimer::timeout, [&d] {
-    if (midiInGetNumDevs() == d.counted) return;
-    d.closeAll();
-    d.openAll();
-  });
-}
+}  // namespace
 
-SystemMidiInput::~SystemMidiInput() {
-  close();
-}
-
-void SystemMidiInput::open(Receiver receiver) {
-  close();
-  m_impl->queue.start(std::move(receiver));
-  m_impl->openAll();
-  m_impl->recount.start();
-}
-
-void SystemMidiInput::close() {
-  m_impl->recount.stop();
-  m_impl->closeAll();
-  m_impl->queue.stop();
-}
-
-bool SystemMidiInput::isOpen() const {
-  return m_impl->queue.running();
-}
-
-std::uint64_t SystemMidiInput::droppedEvents() const {
-  return m_impl->queue.dropped();
+std::vector<std::unique_ptr<KeyboardSource>> systemKeyboardSources(MidiInputQueue& queue) {
+  std::vector<std::unique_ptr<KeyboardSource>> sources;
+  sources.push_back(std::make_unique<WinmmKeyboards>(queue));
+  return sources;
 }
 
 }  // namespace orv::platform

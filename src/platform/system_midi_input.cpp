@@ -1,15 +1,13 @@
 #include "platform/system_midi_input.h"
 
-#include "platform/linux/alsa_keyboards.h"
-#include "platform/linux/jack_keyboards.h"
+#include "platform/keyboard_source.h"
 #include "platform/midi_input_queue.h"
 
 namespace orv::platform {
 
 struct SystemMidiInput::Impl {
   MidiInputQueue queue;
-  AlsaKeyboards alsa{queue};
-  JackKeyboards jack{queue};
+  std::vector<std::unique_ptr<KeyboardSource>> sources = systemKeyboardSources(queue);
 };
 
 SystemMidiInput::SystemMidiInput() : m_impl(std::make_unique<Impl>()) {}
@@ -21,14 +19,12 @@ SystemMidiInput::~SystemMidiInput() {
 void SystemMidiInput::open(Receiver receiver) {
   close();
   m_impl->queue.start(std::move(receiver));
-  m_impl->alsa.open();
-  m_impl->jack.open();
+  for (const auto& source : m_impl->sources) source->open();
 }
 
-// The senders stop before the queue: nothing arrives after it is emptied.
+// The sources stop before the queue: nothing arrives after it is emptied.
 void SystemMidiInput::close() {
-  m_impl->jack.close();
-  m_impl->alsa.close();
+  for (const auto& source : m_impl->sources) source->close();
   m_impl->queue.stop();
 }
 
