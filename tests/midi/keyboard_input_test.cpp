@@ -1,3 +1,4 @@
+#include <QMessageBox>
 #include <QTimer>
 
 #include <thread>
@@ -99,6 +100,15 @@ TEST_F(KeyboardInputTest, KeyboardsOpenWithoutAnOutputAndASixthNoteShowsOneBox) 
   strike(69);
   EXPECT_EQ(std::tuple(messages.takeTexts(), token(), f->TextEdit->Text()),
             std::tuple(QStringList{u"和音は５つ迄です。"_s}, u"[drmfs]"_s, QString()));
+  // Nor while any other box or dialog waits for the user.
+  QMessageBox box(f);
+  box.open();
+  play({0xB0, kPedal, 127});
+  box.close();
+  play({0xB0, kPedal, 0});
+  EXPECT_EQ(f->TextEdit->Text(), QString());
+  play({0xB0, kPedal, 127});
+  EXPECT_EQ(f->TextEdit->Text(), u"[drmfs]"_s);
 }
 
 TEST_F(KeyboardInputTest, AFloodIsBoundedCountedAndLetsTheWindowRunBetween) {
@@ -123,6 +133,10 @@ TEST_F(KeyboardInputTest, AFloodIsBoundedCountedAndLetsTheWindowRunBetween) {
   EXPECT_GT(soundedWhenTheTimerRan, 0u);
   EXPECT_LT(soundedWhenTheTimerRan, midi.sent.size());
   EXPECT_EQ(keyboards.droppedEvents(), dropped);
+  // Closing the window ends what is still held.
+  play({0x90, 48, 1});
+  form->close();
+  EXPECT_EQ(midi.takeNotes().back(), -48);
 }
 
 }  // namespace
