@@ -3,6 +3,7 @@
 
 #include <QMetaObject>
 #include <QObject>
+#include <QTimer>
 
 #include <atomic>
 #include <string>
@@ -22,13 +23,24 @@ struct JackKeyboards final : KeyboardSource {
   explicit JackKeyboards(MidiInputQueue& q) : queue(q) {
     jack_set_error_function(discardJackMessage);
     jack_set_info_function(discardJackMessage);
+    retry.setInterval(1000);
+    QObject::connect(&retry, &QTimer::timeout, &context, [this] {
+      if (client == nullptr) connectServer();
+    });
   }
-  ~JackKeyboards() override { closeClient(); }
+  ~JackKeyboards() override { close(); }
   JackKeyboards(const JackKeyboards&) = delete;
   JackKeyboards& operator=(const JackKeyboards&) = delete;
 
-  void open() override;
-  void close() override { closeClient(); }
+  // A server that starts or comes back while open is found within a second.
+  void open() override {
+    connectServer();
+    retry.start();
+  }
+  void close() override {
+    retry.stop();
+    closeClient();
+  }
 
   MidiInputQueue& queue;
   jack_client_t* client = nullptr;
@@ -39,9 +51,12 @@ struct JackKeyboards final : KeyboardSource {
   // Set by the server's notice thread when a port connected to ours went: its keys are let go on
   // the next cycle, with all others, as the merged events cannot tell whose they were.
   std::atomic<bool> letGo{false};
+  std::atomic<bool> serverGone{false};
   QObject context;  // on the window's thread, where connections are made
+  QTimer retry;
 
   static int process(jack_nframes_t frames, void* self);
+  void connectServer();
   void connectKeyboards();
   void closeClient();
 };
@@ -76,7 +91,8 @@ void JackKeyboards::connectKeyboards() {
 
 void JackKeyboards::closeClient() {
   if (client == nullptr) return;
-  jack_deactivate(client);
+  // A client whose server has ended would wait for a cycle that never comes.
+  if (!serverGone.exchange(false)) jack_deactivate(client);
   jack_client_close(client);
   client = nullptr;
   port = nullptr;
@@ -84,7 +100,7 @@ void JackKeyboards::closeClient() {
   held = {};
 }
 
-void JackKeyboards::open() {
+void JackKeyboards::connectServer() {
   JackKeyboards& d = *this;
   if (d.client != nullptr) return;
   d.client = jack_client_open(kInputClientName, JackNoStartServer, nullptr);
@@ -120,8 +136,13 @@ void JackKeyboards::open() {
       [](void* self) {
         auto& impl = *static_cast<JackKeyboards*>(self);
         impl.held.release(impl.queue);
+        impl.serverGone = true;
         QMetaObject::invokeMethod(
-            &impl.context, [&impl] { impl.closeClient(); }, Qt::QueuedConnection);
+            &impl.context,
+            [&impl] {
+              if (impl.serverGone) impl.closeClient();
+            },
+            Qt::QueuedConnection);
       },
       &d);
   if (jack_activate(d.client) != 0) return d.closeClient();
