@@ -1,7 +1,10 @@
 #include "platform/linux/keyboard_ports.h"
 
+#include <QCoreApplication>
+
 #include <gtest/gtest.h>
 
+#include <vector>
 
 namespace orv::platform {
 namespace {
@@ -32,6 +35,38 @@ TEST(KeyboardPorts, AreThePortsOthersMayReadExceptTheSystemsMidiThroughOursAndWh
   };
   for (const auto& [name, listened] : jackRows)
     EXPECT_EQ(isKeyboardPort(name, "OrvEditor-input:"), listened) << name;
+}
+
+// Keyboards on two clients, one with two ports: a port that goes lets go of its own keys, a
+// client that goes lets go of all its ports' keys and its pedal.
+TEST(HeldBySource, APortOrAClientThatGoesLetsGoOfItsOwnKeys) {
+  MidiInputQueue queue;
+  std::vector<PlayedEvent> delivered;
+  queue.start([&](const PlayedEvent& e) { delivered.push_back(e); });
+  HeldBySource held(queue);
+  const std::tuple<int, int, std::vector<unsigned char>> played[] = {{24, 0, {0x90, 60, 100}},
+                                                                     {24, 1, {0x90, 62, 100}},
+                                                                     {28, 0, {0x91, 64, 100}},
+                                                                     {28, 0, {0xB1, 64, 127}}};
+  for (const auto& [client, port, bytes] : played) held.played(client, port, bytes.data(), 3);
+  held.gone(24, 1);
+  held.gone(28, -1);
+  held.gone(28, -1);
+  held.gone(24, 0);
+  QCoreApplication::processEvents();
+  using enum PlayedEvent::Kind;
+  EXPECT_EQ(delivered, (std::vector<PlayedEvent>{{NoteOn, 60, 100},
+                                                 {NoteOn, 62, 100},
+                                                 {NoteOn, 64, 100},
+                                                 {PedalDown, 0, 127},
+                                                 {NoteOff, 62, 0},
+                                                 {NoteOff, 64, 0},
+                                                 {NoteOff, 60, 0}}));
+  // The pedal was let go with its client: pressed again, it counts again.
+  const unsigned char pedal[] = {0xB0, 64, 100};
+  held.played(30, 0, pedal, 3);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(delivered.back(), (PlayedEvent{PedalDown, 0, 100}));
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <map>
 #include <set>
 #include <thread>
 #include <utility>
@@ -17,8 +16,6 @@ namespace {
 
 // libasound prints each failure on stderr, a machine without a sequencer included.
 void discardAlsaError(const char*, int, const char*, int, const char*, ...) {}
-
-using Address = std::pair<int, int>;  // client, port
 
 // Clients that ports of this program's own clients send to: our output's port among them.
 std::set<int> clientsFedByUs(snd_seq_t* seq) {
@@ -76,14 +73,13 @@ struct AlsaKeyboards final : KeyboardSource {
   int port = -1;
   int stopPipe[2] = {-1, -1};
   std::thread reader;
-  // Followed by the reader thread alone: what each keyboard holds down.
-  std::map<Address, HeldKeys> held;
+  // Followed by the reader thread alone.
+  HeldBySource held{queue};
 
   void subscribeAll();
   void subscribe(int client, int port);
   void read();
   void handle(const snd_seq_event_t& event);
-  void letGo(const snd_seq_addr_t& address, bool wholeClient);
   void closeSequencer();
 };
 
@@ -117,19 +113,6 @@ void AlsaKeyboards::subscribeAll() {
   }
 }
 
-void AlsaKeyboards::letGo(const snd_seq_addr_t& address, bool wholeClient) {
-  for (auto it = held.begin(); it != held.end();) {
-    const bool gone =
-        it->first.first == address.client && (wholeClient || it->first.second == address.port);
-    if (!gone) {
-      ++it;
-      continue;
-    }
-    it->second.release(queue);
-    it = held.erase(it);
-  }
-}
-
 void AlsaKeyboards::handle(const snd_seq_event_t& event) {
   const snd_seq_addr_t& from = event.source;
   unsigned char bytes[3] = {};
@@ -150,20 +133,18 @@ void AlsaKeyboards::handle(const snd_seq_event_t& event) {
       subscribe(event.data.addr.client, event.data.addr.port);
       return;
     case SND_SEQ_EVENT_PORT_EXIT:
-      letGo(event.data.addr, false);
+      held.gone(event.data.addr.client, event.data.addr.port);
       return;
     case SND_SEQ_EVENT_CLIENT_EXIT:
-      letGo(event.data.addr, true);
+      held.gone(event.data.addr.client, -1);
       return;
     case SND_SEQ_EVENT_PORT_UNSUBSCRIBED:
-      letGo(event.data.connect.sender, false);
+      held.gone(event.data.connect.sender.client, event.data.connect.sender.port);
       return;
     default:
       return;
   }
-  HeldKeys& keys = held[{from.client, from.port}];
-  keys.follow(bytes, sizeof bytes);
-  queue.push(bytes, sizeof bytes);
+  held.played(from.client, from.port, bytes, sizeof bytes);
 }
 
 void AlsaKeyboards::read() {

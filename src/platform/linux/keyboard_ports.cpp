@@ -20,6 +20,22 @@ bool isKeyboardPort(const SequencerPort& port) {
          !port.ownProcess && !port.fedByUs;
 }
 
+void HeldBySource::played(int client, int port, const unsigned char* bytes, std::size_t size) {
+  m_held[{client, port}].follow(bytes, size);
+  m_queue.push(bytes, size);
+}
+
+void HeldBySource::gone(int client, int port) {
+  for (auto it = m_held.begin(); it != m_held.end();) {
+    if (it->first.first != client || (port >= 0 && it->first.second != port)) {
+      ++it;
+      continue;
+    }
+    it->second.release(m_queue);
+    it = m_held.erase(it);
+  }
+}
+
 bool isKeyboardPort(std::string_view fullName, std::string_view ownPrefix) {
   return !fullName.starts_with(ownPrefix) && fullName.find(kMidiThrough) == std::string_view::npos;
 }

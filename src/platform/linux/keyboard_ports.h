@@ -3,11 +3,13 @@
 // The keyboards of the ALSA sequencer and of a JACK server, and which of their ports are
 // keyboards to listen to.
 
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
 
 #include "platform/keyboard_source.h"
+#include "platform/midi_input_queue.h"
 
 namespace orv::platform {
 
@@ -31,6 +33,23 @@ struct SequencerPort {
   unsigned int capability = 0;  // SND_SEQ_PORT_CAP_* bits
   bool ownProcess = false;      // one of this program's clients (our input, our output)
   bool fedByUs = false;         // a client our output sends to: what it echoes must not return
+};
+
+// The keys each sequencer port holds down, followed by the thread that reads the sequencer, so
+// that a port or client that goes away lets go of its keys.
+class HeldBySource {
+ public:
+  explicit HeldBySource(MidiInputQueue& queue) : m_queue(queue) {}
+
+  // Pushes what port `port` of `client` played.
+  void played(int client, int port, const unsigned char* bytes, std::size_t size);
+  // Port `port` of `client` went, or with port -1 the whole client.
+  void gone(int client, int port);
+  void clear() { m_held.clear(); }
+
+ private:
+  MidiInputQueue& m_queue;
+  std::map<std::pair<int, int>, HeldKeys> m_held;
 };
 
 // A port other programs may read from, except the system's own, "Midi Through" and ours.
