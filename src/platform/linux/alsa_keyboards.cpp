@@ -52,7 +52,10 @@ SequencerPort describe(snd_seq_t* seq, snd_seq_client_info_t* client, snd_seq_po
   described.capability = snd_seq_port_info_get_capability(port);
   described.ownProcess =
       snd_seq_client_info_get_pid(client) == getpid() || described.client == snd_seq_client_id(seq);
-  described.fedByUs = fed.contains(described.client);
+  // A device may well be the keyboard whose own sound was chosen; a program that hears our
+  // notes may send them straight back.
+  described.fedByUs =
+      fed.contains(described.client) && snd_seq_client_info_get_type(client) == SND_SEQ_USER_CLIENT;
   return described;
 }
 

@@ -32,7 +32,8 @@ struct SequencerPort {
   std::string clientName;
   unsigned int capability = 0;  // SND_SEQ_PORT_CAP_* bits
   bool ownProcess = false;      // one of this program's clients (our input, our output)
-  bool fedByUs = false;         // a client our output sends to: what it echoes must not return
+  // A program (not a device) our output sends to: what it echoes must not come back in.
+  bool fedByUs = false;
 };
 
 // The keys each sequencer port holds down, followed by the thread that reads the sequencer, so
