@@ -2,6 +2,7 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <set>
 #include <thread>
 #include <utility>
@@ -142,7 +143,11 @@ void AlsaKeyboards::handle(const snd_seq_event_t& event) {
       held.gone(event.data.addr.client, -1);
       return;
     case SND_SEQ_EVENT_PORT_UNSUBSCRIBED:
-      held.gone(event.data.connect.sender.client, event.data.connect.sender.port);
+      // Any unsubscription is announced; only one from our port lets go.
+      if (event.data.connect.dest.client == snd_seq_client_id(seq) &&
+          event.data.connect.dest.port == port) {
+        held.gone(event.data.connect.sender.client, event.data.connect.sender.port);
+      }
       return;
     default:
       return;
