@@ -1,12 +1,15 @@
-// How late a key's note reaches a JACK MIDI receiver: from the mouse-down on Form1, through the
-// real MIDI service, against the same message sent by a minimal RtMidi program. Both wait for the
-// server's next cycle; the receiver is an RtMidi input in this process that notes the arrival.
-// Starts its own `jackd -d dummy` under a private name (jackd2 must be installed).
+// How late a note reaches a JACK MIDI receiver. JackNoteOn: from the mouse-down on Form1, through
+// the real MIDI service, against the same message sent by a minimal RtMidi program. JackThru:
+// from a keyboard's physical capture port, through the editor's input, window and output, against
+// a bare RtMidi thru program. The receiver is an RtMidi input in this process that notes the
+// arrival. Starts its own `jackd -d dummy` under a private name (jackd2 must be installed).
 #include <QApplication>
 #include <QComboBox>
+#include <QEventLoop>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
 #include <QWindow>
 
 #include <RtMidi.h>
@@ -21,9 +24,11 @@
 #include <vector>
 
 #include "platform/control_value.h"
+#include "platform/system_midi_input.h"
 #include "platform/system_midi_service.h"
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
+#include "support/jack_keyboard.h"
 #include "support/quiet_services.h"
 #include "support/ratio.h"
 
@@ -31,7 +36,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-const bool kTarget = orv::bench::setTarget("JackNoteOn", 1.2);
+const bool kTarget =
+    orv::bench::setTarget("JackNoteOn", 1.2) && orv::bench::setTarget("JackThru", 1.2);
 
 const char kReceiverPort[] = "OrvBenchReceiver:input";
 
@@ -64,6 +70,9 @@ class JackRig {
             const std::lock_guard lock(rig->m_mutex);
             rig->m_arrived = now;
             ++rig->m_noteOns;
+            if (rig->m_loop != nullptr) {
+              QMetaObject::invokeMethod(rig->m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+            }
           }
           rig->m_arrival.notify_one();
         },
@@ -82,8 +91,9 @@ class JackRig {
   // presses at spread points of the cycle and counts as its median: a loaded machine without
   // real-time scheduling stalls the server now and then, and one stall would outweigh a batch.
   // A press whose note never comes (the server dropped a cycle) is counted in `lost`, made again.
+  // Where the note must pass the window's thread, that thread waits in its event loop instead.
   template <typename Press, typename Release>
-  void measure(benchmark::State& state, Press press, Release release) {
+  void measure(benchmark::State& state, Press press, Release release, bool inEventLoop = false) {
     constexpr auto kGiveUp = std::chrono::milliseconds(100);
     constexpr int kBatch = 25;
     double sumUs = 0;
@@ -102,7 +112,20 @@ class JackRig {
           press();
           // Asleep while the server and the receiver work: on a small machine a spinning wait
           // would take the core they need.
-          arrived = m_arrival.wait_for(lock, kGiveUp, [&] { return m_noteOns > before; });
+          if (inEventLoop) {
+            QEventLoop loop;
+            QTimer::singleShot(kGiveUp, &loop, &QEventLoop::quit);
+            m_loop = &loop;
+            if (m_noteOns == before) {
+              lock.unlock();
+              loop.exec();
+              lock.lock();
+            }
+            m_loop = nullptr;
+            arrived = m_noteOns > before;
+          } else {
+            arrived = m_arrival.wait_for(lock, kGiveUp, [&] { return m_noteOns > before; });
+          }
           if (arrived) seconds = std::chrono::duration<double>(m_arrived - start).count();
           lock.unlock();
           release();
@@ -133,15 +156,31 @@ class JackRig {
   std::condition_variable m_arrival;
   int m_noteOns = 0;
   Clock::time_point m_arrived;
+  QEventLoop* m_loop = nullptr;
 };
+
+// Opens the port of `midi`'s list named `name`.
+void openPortNamed(RtMidi& midi, const std::string& name, const std::string& ours) {
+  for (unsigned int i = 0; i < midi.getPortCount(); ++i) {
+    if (midi.getPortName(i) == name) midi.openPort(i, ours);
+  }
+}
+
+// Chooses the receiver as the output and switches MIDI on; false when it is not listed.
+bool switchOnTowardsReceiver(orv::shell::Form1& form) {
+  const int entry = form.Combo2->findText(QStringLiteral(":%1").arg(QLatin1String(kReceiverPort)),
+                                          Qt::MatchEndsWith);
+  if (entry < 0) return false;
+  orv::platform::setListIndex(*form.Combo2, entry);
+  form.Chk_Midi->click();
+  return true;
+}
 
 void JackNoteOn_baseline(benchmark::State& state) {
   JackRig rig;
   if (!rig.ready()) return state.SkipWithError("no JACK server (install jackd2)");
   RtMidiOut out(RtMidi::UNIX_JACK, "OrvBenchSender");
-  for (unsigned int i = 0; i < out.getPortCount(); ++i) {
-    if (out.getPortName(i) == kReceiverPort) out.openPort(i, "out");
-  }
+  openPortNamed(out, kReceiverPort, "out");
   const unsigned char noteOn[] = {0x90, 0x3C, 0x79};
   const unsigned char noteOff[] = {0x80, 0x3C, 0x10};
   rig.measure(
@@ -155,11 +194,9 @@ void JackNoteOn_editor(benchmark::State& state) {
   orv::platform::SystemMidiService midi;
   orv::bench::ShownForm shown(midi);
   orv::shell::Form1& form = shown.form;
-  const int entry = form.Combo2->findText(QStringLiteral(":%1").arg(QLatin1String(kReceiverPort)),
-                                          Qt::MatchEndsWith);
-  if (entry < 0) return state.SkipWithError("the receiver is not in the device list");
-  orv::platform::setListIndex(*form.Combo2, entry);
-  form.Chk_Midi->click();
+  if (!switchOnTowardsReceiver(form)) {
+    return state.SkipWithError("the receiver is not in the device list");
+  }
   // The window's own events, as the platform plugin hands them on; the toolkit finds the key.
   QWindow* window = form.windowHandle();
   QPushButton* key = form.Opt_Scl[0];
@@ -178,15 +215,61 @@ void JackNoteOn_editor(benchmark::State& state) {
       });
 }
 
-BENCHMARK(JackNoteOn_baseline)
-    ->Name("JackNoteOn/baseline")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(40);
-BENCHMARK(JackNoteOn_editor)
-    ->Name("JackNoteOn/editor")
-    ->UseManualTime()
-    ->Unit(benchmark::kMicrosecond)
-    ->Iterations(40);
+// A keyboard as its driver shows it, played 25 times a batch.
+void pressKey(orv::test::JackKeyboard& keyboard) {
+  keyboard.play({0x90, 0x3C, 0x64});
+}
+void releaseKey(orv::test::JackKeyboard& keyboard) {
+  keyboard.play({0x80, 0x3C, 0x00});
+}
+
+void JackThru_baseline(benchmark::State& state) {
+  JackRig rig;
+  if (!rig.ready()) return state.SkipWithError("no JACK server (install jackd2)");
+  orv::test::JackKeyboard keyboard("OrvBenchKeyboard");
+  RtMidiOut out(RtMidi::UNIX_JACK, "OrvBenchThruOut");
+  openPortNamed(out, kReceiverPort, "out");
+  RtMidiIn in(RtMidi::UNIX_JACK, "OrvBenchThruIn");
+  openPortNamed(in, keyboard.portName(), "in");
+  in.setCallback([](double, std::vector<unsigned char>* message,
+                    void* out) { static_cast<RtMidiOut*>(out)->sendMessage(message); },
+                 &out);
+  rig.measure(
+      state, [&] { pressKey(keyboard); }, [&] { releaseKey(keyboard); }, true);
+}
+
+void JackThru_editor(benchmark::State& state) {
+  JackRig rig;
+  if (!rig.ready()) return state.SkipWithError("no JACK server (install jackd2)");
+  orv::test::JackKeyboard keyboard("OrvBenchKeyboard");
+  orv::platform::SystemMidiService midi;
+  orv::platform::SystemMidiInput keyboards;
+  orv::bench::ShownForm shown(midi, &keyboards);
+  orv::shell::Form1& form = shown.form;
+  if (!switchOnTowardsReceiver(form)) {
+    return state.SkipWithError("the receiver is not in the device list");
+  }
+  for (int i = 0; i < 100 && !keyboard.connectedTo("OrvEditor-input:keyboards"); ++i) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  rig.measure(
+      state, [&] { pressKey(keyboard); }, [&] { releaseKey(keyboard); }, true);
+}
+
+// Each pair is 40 batches, timed by the arrivals themselves.
+const bool kRegistered = [] {
+  const std::pair<const char*, void (*)(benchmark::State&)> runs[] = {
+      {"JackNoteOn/baseline", JackNoteOn_baseline},
+      {"JackNoteOn/editor", JackNoteOn_editor},
+      {"JackThru/baseline", JackThru_baseline},
+      {"JackThru/editor", JackThru_editor}};
+  for (const auto& [name, run] : runs) {
+    benchmark::RegisterBenchmark(name, run)
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond)
+        ->Iterations(40);
+  }
+  return true;
+}();
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include "platform/qt_message_box.h"
 #include "platform/qt_process_launcher.h"
 #include "platform/system.h"
+#include "platform/system_midi_input.h"
 #include "platform/system_midi_service.h"
 #include "shell/form1.h"
 
@@ -48,10 +49,11 @@ int main(int argc, char* argv[]) {
   orv::platform::QtMessageBox messages;
   orv::platform::QtFileDialog dialog;
   orv::platform::SystemMidiService midi;
+  orv::platform::SystemMidiInput keyboards;
   orv::platform::QtProcessLauncher launcher;
   orv::platform::ProfileIniReader ini;
 
-  orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini},
+  orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini, &keyboards},
                          orv::shell::StartupContext{QApplication::applicationDirPath(), arguments,
                                                     [] { QCoreApplication::exit(0); },
                                                     orv::platform::userConfigFolder(),

@@ -28,8 +28,8 @@ class NoDialog final : public platform::FileDialog {
 
 // A real window over the given MIDI service and quiet services for the rest, shown and settled.
 struct ShownForm {
-  explicit ShownForm(platform::MidiService& midi)
-      : form(shell::Services{messages, dialog, midi, launcher, ini},
+  explicit ShownForm(platform::MidiService& midi, platform::MidiInput* keyboards = nullptr)
+      : form(shell::Services{messages, dialog, midi, launcher, ini, keyboards},
              shell::StartupContext{QString(), {}, [] {}}) {
     form.show();
     QCoreApplication::processEvents();

@@ -144,13 +144,10 @@ bool NoteEntry::Form_KeyDown(const QKeyEvent& event) {
   }
   m_down.set(bit);
   HeldKey = static_cast<qint16>(key);
-  QAbstractButton& onScreen = *m_controls.Opt_Scl[static_cast<std::size_t>(key)];
-  if (fresh && onScreen.isChecked()) {
-    // Setting the value it already has would run nothing, and after Clear the chosen key would
-    // give no note; a fresh press composes as a click on the chosen key does.
-    Opt_Scl_Click(key);
+  if (fresh) {
+    chooseAsClick(key);
   } else {
-    platform::setValue(onScreen, true);
+    platform::setValue(*m_controls.Opt_Scl[static_cast<std::size_t>(key)], true);
   }
   m_controls.Cmd_Ent->setFocus(Qt::OtherFocusReason);
   return true;
@@ -175,6 +172,25 @@ void NoteEntry::ReleaseHeldKey() {
   m_sounding.reset();
   m_down.reset();
   HeldKey = -1;
+}
+
+void NoteEntry::chooseAsClick(int key) {
+  QAbstractButton& onScreen = *m_controls.Opt_Scl[static_cast<std::size_t>(key)];
+  if (onScreen.isChecked()) {
+    // Setting the value it already has would run nothing, and after Clear the chosen key would
+    // give no note.
+    Opt_Scl_Click(key);
+  } else {
+    platform::setValue(onScreen, true);
+  }
+}
+
+void NoteEntry::PlayedNote(int note) {
+  chooseAsClick(keyOfPlayedNote(note));
+}
+
+void NoteEntry::PedalPressed() {
+  platform::setValue(*m_controls.Cmd_Ent, true);
 }
 
 void NoteEntry::ClearForStartUp() {

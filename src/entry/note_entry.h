@@ -83,6 +83,11 @@ class NoteEntry {
   // note a PC key still sounds is silenced.
   void ReleaseHeldKey();
 
+  // A MIDI keyboard: a played note chooses its key as a click on it would, the pedal presses
+  // Enter.
+  void PlayedNote(int note);
+  void PedalPressed();
+
   // Start-up: the pending token and its note name and length are emptied.
   void ClearForStartUp();
 
@@ -102,6 +107,8 @@ class NoteEntry {
 
  private:
   void applyFocusRule();
+  // Chooses a key as a click does, also the key already chosen (setting its value would not).
+  void chooseAsClick(int key);
 
   EntryControls m_controls;
   platform::MessageBox& m_messages;

@@ -30,6 +30,10 @@ std::optional<int> pcKeyIndex(quint32 scanCode, int qtKey) {
   return std::nullopt;
 }
 
+int keyOfPlayedNote(int note) {
+  return note >= 60 && note <= 84 ? note - 60 : note % 12;
+}
+
 std::optional<int> pcKeyReleaseIndex(quint32 scanCode, int qtKey) {
   if (qtKey == Qt::Key_Shift) return 0;
   return pcKeyIndex(scanCode, qtKey);

@@ -24,4 +24,9 @@ std::optional<int> pcKeyIndex(quint32 scanCode, int qtKey);
 // As pcKeyIndex, but a released Shift counts as keyboard key 0.
 std::optional<int> pcKeyReleaseIndex(quint32 scanCode, int qtKey);
 
+// The on-screen key that a note played on a MIDI keyboard chooses: the key of that pitch where
+// the keyboard has one (notes 60 to 84), else the key of its pitch class in the lower octave, as
+// the names carry no octave.
+int keyOfPlayedNote(int note);
+
 }  // namespace orv::entry

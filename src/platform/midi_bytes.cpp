@@ -4,10 +4,6 @@ namespace orv::platform {
 
 namespace {
 
-constexpr unsigned char kNoteOff = 0x80;
-constexpr unsigned char kNoteOn = 0x90;
-constexpr unsigned char kControlChange = 0xB0;
-constexpr unsigned char kSustain = 64;
 constexpr unsigned char kAllNotesOff = 123;
 
 }  // namespace

@@ -13,6 +13,12 @@
 
 namespace orv::platform {
 
+// Status bytes of channel 1 (the channel is or'ed in) and the sustain pedal's controller.
+inline constexpr unsigned char kNoteOff = 0x80;
+inline constexpr unsigned char kNoteOn = 0x90;
+inline constexpr unsigned char kControlChange = 0xB0;
+inline constexpr unsigned char kSustain = 64;
+
 // The bytes of a channel message packed as status | data1 << 8 | data2 << 16: three bytes, or two
 // for program change and channel pressure. Empty for anything that is not a channel message.
 std::vector<unsigned char> shortMessageBytes(std::uint32_t message);

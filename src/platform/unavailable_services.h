@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/ini_reader.h"
+#include "platform/midi_input.h"
 #include "platform/midi_service.h"
 #include "platform/process_launcher.h"
 
@@ -15,6 +16,14 @@ class UnavailableMidiService final : public MidiService {
   void reset() override {}
   void close() override {}
   bool isOpen() const override { return false; }
+};
+
+class UnavailableMidiInput final : public MidiInput {
+ public:
+  void open(Receiver) override {}
+  void close() override {}
+  bool isOpen() const override { return false; }
+  std::uint64_t droppedEvents() const override { return 0; }
 };
 
 class UnavailableProcessLauncher final : public ProcessLauncher {

@@ -14,6 +14,7 @@
 
 #include "document/document_commands.h"
 #include "entry/note_entry.h"
+#include "midi/keyboard_input.h"
 #include "midi/module1.h"
 #include "midi/sound_controls.h"
 #include "platform/button_events.h"
@@ -23,6 +24,7 @@
 #include "platform/message_box.h"
 #include "platform/midi_service.h"
 #include "platform/text_edit.h"
+#include "platform/unavailable_services.h"
 #include "platform/window_system.h"
 #include "shell/app_icon.h"
 #include "shell/player_launch.h"
@@ -102,10 +104,22 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
   m_sound = std::make_unique<midi::SoundControls>(
       midi::SoundControlWidgets{Chk_Midi, Combo1, Combo2}, *m_module1, m_entry->ChordKeys);
 
+  platform::MidiInput* keyboards = services.keyboards;
+  if (keyboards == nullptr) {
+    m_noKeyboards = std::make_unique<platform::UnavailableMidiInput>();
+    keyboards = m_noKeyboards.get();
+  }
+  m_keyboards = std::make_unique<midi::KeyboardInput>(
+      *Chk_Midi, *keyboards, *m_module1,
+      midi::KeyboardInput::Entry{[this](int note) { m_entry->PlayedNote(note); },
+                                 [this] { m_entry->PedalPressed(); },
+                                 [] { return QApplication::activeModalWidget() != nullptr; }});
+
   m_document = std::make_unique<document::DocumentCommands>(
       document::DocumentControls{TextEdit, Label1, Label2, this}, services.messages,
       services.CommonDialog1,
       [this] {
+        m_keyboards->Close();
         m_module1->ResetMidiOut();
         m_module1->CloseMidiOut();
       },
@@ -129,6 +143,7 @@ Form1::~Form1() {
   // The handlers reach the controls through the subsystem objects; drop them before the widgets.
   m_player.reset();
   m_document.reset();
+  m_keyboards.reset();
   m_sound.reset();
   m_entry.reset();
 }
@@ -383,7 +398,14 @@ void Form1::connectHandlers() {
   m_buttonEvents->watch(
       Cmd_Tone, 0,
       {[&s](int) { s.Cmd_Tone_MouseDown(); }, [&s](int) { s.Cmd_Tone_MouseUp(); }, {}});
-  connect(Chk_Midi, &QAbstractButton::clicked, this, [&s] { s.Chk_Midi_Click(); });
+  connect(Chk_Midi, &QAbstractButton::clicked, this, [this, &s] {
+    // Switched off, the keyboards' notes end before the output is reset and closed; switched on,
+    // the keyboards open after the output, so that the port it sends to is known and left out.
+    const bool on = platform::value(*Chk_Midi) == 1;
+    if (!on) m_keyboards->Chk_Midi_Click();
+    s.Chk_Midi_Click();
+    if (on) m_keyboards->Chk_Midi_Click();
+  });
   connect(Combo1, &QComboBox::activated, this, [&s] { s.Combo1_Click(); });
   connect(Combo2, &QComboBox::activated, this, [&s] { s.Combo2_Click(); });
 

@@ -24,6 +24,7 @@ class ButtonEvents;
 class FileDialog;
 class IniReader;
 class MessageBox;
+class MidiInput;
 class MidiService;
 class ProcessLauncher;
 class TextEdit;
@@ -33,6 +34,7 @@ namespace orv::entry {
 class NoteEntry;
 }
 namespace orv::midi {
+class KeyboardInput;
 class Module1;
 class SoundControls;
 }  // namespace orv::midi
@@ -51,6 +53,7 @@ struct Services {
   platform::MidiService& midi;
   platform::ProcessLauncher& launcher;
   platform::IniReader& ini;
+  platform::MidiInput* keyboards = nullptr;  // the MIDI keyboards; none when null
 };
 
 struct StartupContext {
@@ -141,6 +144,8 @@ class Form1 : public QMainWindow {
   std::unique_ptr<midi::Module1> m_module1;
   std::unique_ptr<entry::NoteEntry> m_entry;
   std::unique_ptr<midi::SoundControls> m_sound;
+  std::unique_ptr<platform::MidiInput> m_noKeyboards;
+  std::unique_ptr<midi::KeyboardInput> m_keyboards;
   std::unique_ptr<document::DocumentCommands> m_document;
   std::unique_ptr<StartupConfig> m_config;
   std::unique_ptr<PlayerLaunch> m_player;

@@ -36,5 +36,11 @@ TEST(PcKeyboard, KnowsKeysByPositionOrByEngraving) {
   EXPECT_EQ(pcKeyReleaseIndex(0x2A, Qt::Key_Shift), 0);  // a released Shift counts as key 0
 }
 
+TEST(PlayedNotes, ChooseTheirOwnKeyOrTheLowerKeyOfTheirPitchClass) {
+  const std::pair<int, int> rows[] = {{60, 0},  {64, 4}, {79, 19}, {84, 24}, {85, 1},
+                                      {59, 11}, {36, 0}, {0, 0},   {127, 7}};
+  for (const auto& [note, key] : rows) EXPECT_EQ(keyOfPlayedNote(note), key) << note;
+}
+
 }  // namespace
 }  // namespace orv::entry

@@ -4,7 +4,7 @@ namespace orv::test {
 
 shell::Form1& FormFixture::start(const QStringList& arguments) {
   form = std::make_unique<shell::Form1>(
-      shell::Services{messages, dialog, *midiService, *processLauncher, *iniReader},
+      shell::Services{messages, dialog, *midiService, *processLauncher, *iniReader, midiInput},
       shell::StartupContext{appFolder.path(), arguments, [this] { ++endProgramCalls; },
                             appFolder.filePath(QStringLiteral("config"))});
   return *form;

@@ -28,6 +28,7 @@
 #include "support/recording_midi_service.h"
 #include "support/scripted_file_dialog.h"
 #include "support/scripted_message_box.h"
+#include "support/test_keyboards.h"
 
 namespace orv::test {
 
@@ -54,6 +55,8 @@ class FormFixture : public ::testing::Test {
   platform::IniReader* iniReader = &ini;
   platform::ProcessLauncher* processLauncher = &launcher;
   platform::MidiService* midiService = &midi;
+  TestKeyboards keyboards;
+  platform::MidiInput* midiInput = &keyboards;
   int endProgramCalls = 0;
   std::unique_ptr<shell::Form1> form;
 };

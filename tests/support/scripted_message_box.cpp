@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 namespace orv::test {
 
 int ScriptedMessageBox::show(const QString& text, int code, const QString& title) {
   m_shown.push_back({text, code, title.isEmpty() ? platform::kApplicationTitle : title});
+  if (const auto during = std::exchange(whileShown, {})) during();
   if (m_answers.empty()) {
     ADD_FAILURE() << "unexpected message box: " << text.toStdString();
     return code == kYesNoCancelWarning ? kCancel : kOk;

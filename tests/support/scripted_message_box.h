@@ -3,6 +3,7 @@
 #include <QStringList>
 
 #include <deque>
+#include <functional>
 #include <vector>
 
 #include "platform/message_box.h"
@@ -21,6 +22,8 @@ class ScriptedMessageBox final : public platform::MessageBox {
 
   // Queues the answer to the next box; OK boxes need an answer too, so a test says what it expects.
   void expect(int answer = kOk) { m_answers.push_back(answer); }
+  // Runs inside the next box, once, before it answers: as events do while a real box waits.
+  std::function<void()> whileShown;
   int show(const QString& text, int code, const QString& title) override;
 
   // Every box shown so far; clears the record.

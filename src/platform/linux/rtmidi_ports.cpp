@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/linux/keyboard_ports.h"
 #include "platform/midi_bytes.h"
 
 namespace orv::platform {
@@ -242,14 +243,17 @@ RtMidiPorts::RtMidiPorts() : m_impl(std::make_unique<Impl>()) {
   jack_set_info_function(discardJackMessage);
   Impl& d = *m_impl;
   std::string error;
+  // The keyboards' input port of this or another editor is no output to choose.
+  const std::string keyboards = std::string(kInputClientName) + ':';
+  auto list = [&](const std::string& name) {
+    if (!name.starts_with(keyboards)) d.names.append(QString::fromStdString(name));
+  };
   if (const std::unique_ptr<RtMidiOut> lister = makeOutput(RtMidi::LINUX_ALSA, error)) {
     const unsigned int count = lister->getPortCount();
-    for (unsigned int i = 0; i < count; ++i) {
-      d.names.append(QString::fromStdString(lister->getPortName(i)));
-    }
+    for (unsigned int i = 0; i < count; ++i) list(lister->getPortName(i));
   }
   d.alsaCount = static_cast<int>(d.names.size());
-  for (const std::string& name : jackMidiInputs()) d.names.append(QString::fromStdString(name));
+  for (const std::string& name : jackMidiInputs()) list(name);
 }
 
 RtMidiPorts::~RtMidiPorts() {
