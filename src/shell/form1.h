@@ -122,6 +122,7 @@ class Form1 : public QMainWindow {
   static constexpr std::array<int, 3> kLine1X{480, 3000, 5520};
 
  protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -132,6 +133,7 @@ class Form1 : public QMainWindow {
   void createControls();
   void createMenu();
   void connectHandlers();
+  void applyScoreFont();
 
   Services m_services;
   StartupContext m_context;

@@ -121,40 +121,84 @@ TEST_F(Form1Layout, KeyboardLooksLikeAPianoWhosePcKeyLabelsCoverTheOctaveLabelsI
     EXPECT_EQ(inner->childAt(pcKey->geometry().center()), octave);
 }
 
-// At 9 points a half-width letter is 6 px wide: the letters must still show their strokes, and
-// take exactly half a full-width character, so that the columns of a score line up.
-TEST_F(Form1Layout, ScoreShowsTheStemsOfMInColumnsAndTheNamingListShowsItsMarks) {
+// The stems of `image` where they run side by side: in the middle one of the rows that cross the
+// most of them (the top of an "m" crosses as many where it bends). For each stem, its width in
+// pixels and its ink: the darkness of its pixels and of the smoothed pixel at either side summed,
+// 255 a black pixel.
+std::vector<std::pair<int, int>> stems(const QImage& image) {
+  std::vector<std::vector<std::pair<int, int>>> rows;
+  for (int y = 0; y < image.height(); ++y) {
+    const auto dark = [&](int x) {
+      return x < 0 || x >= image.width() ? 0 : 255 - qGray(image.pixel(x, y));
+    };
+    std::vector<std::pair<int, int>> row;
+    for (int x = 0; x < image.width(); ++x) {
+      if (dark(x) <= 96) continue;
+      const int start = x;
+      while (x < image.width() && dark(x) > 96) ++x;
+      int ink = 0;
+      for (int i = start - 1; i <= x; ++i) ink += dark(i);
+      row.emplace_back(x - start, ink);
+    }
+    if (!rows.empty() && row.size() > rows[0].size()) rows.clear();
+    if (rows.empty() || row.size() == rows[0].size()) rows.push_back(row);
+  }
+  return rows[rows.size() / 2];
+}
+
+// Run at the scales of common screens too (QT_SCALE_FACTOR 1.25, 1.5, 2). At 9 points a half-width
+// letter is 6 px wide at 100 %: the letters must still show their strokes, evenly where the scale
+// allows whole pixels, and take exactly half a full-width character, so that the columns of a
+// score line up. No caption of a list or key is cut.
+TEST_F(Form1Layout, ScoreShowsEvenStemsInColumnsAndEveryCaptionWholeAtThisScale) {
   if (kWithoutFonts) GTEST_SKIP() << "no fonts for the offscreen platform on Windows";
   shell::Form1& f = start();
   showActive();
-  f.TextEdit->setText(u"m"_s);
-  const QImage image = f.TextEdit->viewport()->grab().toImage();
-  qsizetype stems = 0;  // the most runs darker than mid-grey in one row
-  for (int y = 0; y < image.height(); ++y) {
-    QString row;
-    for (int x = 0; x < image.width(); ++x) row += qGray(image.pixel(x, y)) < 128 ? u'#' : u' ';
-    stems = std::max(stems, row.split(u' ', Qt::SkipEmptyParts).size());
+  const qreal scale = f.devicePixelRatioF();
+  f.TextEdit->setText(u"mmm"_s);
+  const auto found = stems(f.TextEdit->viewport()->grab().toImage());
+  ASSERT_EQ(found.size(), 9u) << "at " << scale;
+  if (scale == 1 || scale == 1.5 || scale == 2) {
+    for (const auto& [width, ink] : found) {
+      EXPECT_EQ(width, found[0].first) << "at " << scale;
+      EXPECT_NEAR(ink, found[0].second, found[0].second / 10) << "at " << scale;
+    }
   }
-  EXPECT_EQ(stems, 3);
-  const QFontMetricsF metrics(f.TextEdit->font());
+  const QFont font = f.TextEdit->font();
+  EXPECT_EQ(font.styleStrategy() == QFont::NoAntialias, scale == 1) << "pixel letters at " << scale;
+  const QFontMetricsF metrics(font);
   const QString half = u"drmfslcabegh+-0123468.i^~'/_<>[]"_s, full = u"┃和あ＃♭"_s;
   EXPECT_EQ(metrics.horizontalAdvance(half + full),
             (half.size() + 2 * full.size()) * metrics.horizontalAdvance(u'm'));
   // The style draws the closed list's text one pixel in from each side of its field.
-  QStyleOptionComboBox option;
-  option.initFrom(f.Combo3);
-  const QRect field = f.Combo3->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                        QStyle::SC_ComboBoxEditField, f.Combo3);
-  for (int i = 0; i < f.Combo3->count(); ++i)
-    EXPECT_LE(f.Combo3->fontMetrics().horizontalAdvance(f.Combo3->itemText(i)), field.width() - 2)
-        << i;
+  for (QComboBox* list : {f.Combo1, f.Combo2, f.Combo3}) {
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                      QStyle::SC_ComboBoxEditField, list);
+    for (int i = 0; i < list->count(); ++i) {
+      EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(i)), field.width() - 2)
+          << list->objectName().toStdString() << " " << i << " at " << scale;
+    }
+  }
+  for (int system = 0; system < f.Combo3->count(); ++system) {
+    f.Combo3->setCurrentIndex(system);
+    f.entry().Combo3_Click();
+    for (QPushButton* key : f.Opt_Scl) {
+      EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width() - 2)
+          << key->objectName().toStdString() << " at " << scale;
+    }
+  }
 }
 
 TEST_F(Form1Layout, TextAreaFollowsTheWindowWhichNeverHidesTheTopRows) {
   shell::Form1& f = start();
   showActive();
   const QRect before = f.TextEdit->geometry();
-  EXPECT_EQ(before.topLeft(), QPoint(px(50), px(2150)));
+  // The rule measures the whole window, frame and menu bar included.
+  const QRect outer = f.frameGeometry();
+  EXPECT_EQ(before, QRect(px(50), px(2150), px(shell::twips(outer.width()) - 200),
+                          px(shell::twips(outer.height()) - 2850)));
   const QSize size = f.size();
   f.resize(size.width() + px(1500), size.height() + px(750));
   QCoreApplication::processEvents();
