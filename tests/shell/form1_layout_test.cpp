@@ -76,7 +76,10 @@ TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
     EXPECT_EQ(std::tuple(s.family(), s.bold(), s.pointSize(), t.family(), t.bold(), t.pointSize()),
               std::tuple(u"VL PGothic"_s, true, 9, u"Konatu Tohaba"_s, false, 9));
   }
-  EXPECT_EQ(f.windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
+  // A picture made for each size a title bar or task bar takes at 100 to 200 %.
+  QList<QSize> sizes;
+  for (const int size : {16, 20, 24, 32, 40, 48, 64, 128, 256}) sizes << QSize(size, size);
+  EXPECT_EQ(f.windowIcon().availableSizes(), sizes);
   // Every option button, check boxes apart, is one exclusive group.
   EXPECT_EQ(f.optionGroup->buttons().size(), 26 + 8 + 7 + 2);
   const QList<QPushButton*> clicked{f.Opt_Scl[4], f.Opt_Lng[3], f.Opt_Oct[1], f.Opt_Sln[2]};
