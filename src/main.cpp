@@ -18,7 +18,8 @@ int main(int argc, char* argv[]) {
   if (!orv::platform::displayAvailable()) {
     std::fputs(
         "OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"
-        "OrvEditor: no display found (DISPLAY and WAYLAND_DISPLAY are unset).\n",
+        "OrvEditor: no display found (no X server or Wayland compositor answers at DISPLAY or "
+        "WAYLAND_DISPLAY).\n",
         stderr);
     return EXIT_FAILURE;
   }
@@ -35,10 +36,11 @@ int main(int argc, char* argv[]) {
   // The toolkit's own texts in Japanese: those shipped beside a copied program, else the
   // system's.
   QTranslator qtTranslator;
-  for (const QString& folder : {QApplication::applicationDirPath() + QStringLiteral("/translations"),
-                                QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
-    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"),
-                          QStringLiteral("_"), folder)) {
+  for (const QString& folder :
+       {QApplication::applicationDirPath() + QStringLiteral("/translations"),
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath)}) {
+    if (qtTranslator.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                          folder)) {
       QApplication::installTranslator(&qtTranslator);
       break;
     }
@@ -50,11 +52,10 @@ int main(int argc, char* argv[]) {
   orv::platform::QtProcessLauncher launcher;
   orv::platform::ProfileIniReader ini;
 
-  orv::shell::Form1 form(
-      orv::shell::Services{messages, dialog, midi, launcher, ini},
-      orv::shell::StartupContext{
-          QApplication::applicationDirPath(), arguments, [] { QCoreApplication::exit(0); },
-          orv::platform::userConfigFolder()});
+  orv::shell::Form1 form(orv::shell::Services{messages, dialog, midi, launcher, ini},
+                         orv::shell::StartupContext{QApplication::applicationDirPath(), arguments,
+                                                    [] { QCoreApplication::exit(0); },
+                                                    orv::platform::userConfigFolder()});
   messages.setParentWindow(&form);
   dialog.setParentWindow(&form);
   form.show();
