@@ -219,7 +219,6 @@ std::optional<QString> RtMidiPorts::Impl::openJack(int index) {
 void RtMidiPorts::Impl::opened(RtMidiOut& output, const QString& name) {
   out = &output;
   openName = name;
-  notes.clear();
 }
 
 bool RtMidiPorts::Impl::stillThere() {
@@ -238,6 +237,7 @@ void RtMidiPorts::Impl::closeOutput() {
   jack.reset();
   watch.reset();
   jackPort.clear();
+  // Every opening starts here (open closes first), so no note of this port reaches the next.
   notes.clear();
 }
 
