@@ -33,13 +33,17 @@ using Reply = std::unique_ptr<T, FreeReply>;
 
 constexpr quint32 kKeyCodeOffset = 8;
 
-// Whether the X server that DISPLAY names takes a connection.
+// Whether the X server that DISPLAY names takes a connection. The connection stays open until the
+// program ends: a server whose last client leaves resets itself (Xvfb, an Xorg started by xinit),
+// and would refuse the toolkit's own connection, made a moment later, while it does.
 bool x11Answers() {
   if (qEnvironmentVariableIsEmpty("DISPLAY")) return false;
-  xcb_connection_t* connection = xcb_connect(nullptr, nullptr);
-  const bool answers = xcb_connection_has_error(connection) == 0;
-  xcb_disconnect(connection);
-  return answers;
+  struct Disconnect {
+    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+  };
+  static std::unique_ptr<xcb_connection_t, Disconnect> connection;
+  connection.reset(xcb_connect(nullptr, nullptr));
+  return xcb_connection_has_error(connection.get()) == 0;
 }
 
 // Whether a compositor serves the socket that WAYLAND_DISPLAY names (a path of its own, or a name
