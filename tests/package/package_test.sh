@@ -52,7 +52,8 @@ for file in ./usr/bin/orveditor \
   $share/icons/hicolor/scalable/apps/io.github.orveditor.OrvEditor.svg \
   $share/metainfo/io.github.orveditor.OrvEditor.metainfo.xml \
   $share/man/man1/orveditor.1.gz \
-  $share/doc/orveditor/copyright $share/doc/orveditor/changelog.gz; do
+  $share/doc/orveditor/copyright $share/doc/orveditor/changelog.gz \
+  ./usr/lib/orveditor/orveditor-synth.so; do
   grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
 
