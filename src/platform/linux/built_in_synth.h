@@ -13,7 +13,8 @@ class MidiService;
 // The built-in synthesizer as the MIDI service reaches it. FluidSynth and the sound server's
 // client library bring some forty shared libraries of their own; loading them with the program
 // doubled the libraries it maps before its window shows. They live in a module of their own
-// (orveditor-synth.so), loaded at the first open and kept until the program ends.
+// (orveditor-synth.so in <libdir>/orveditor/modules), loaded at the first open and kept until the
+// program ends.
 class BuiltInSynth {
  public:
   BuiltInSynth();
