@@ -155,6 +155,11 @@ TEST_F(Form1Layout, ScoreShowsEvenStemsInColumnsAndEveryCaptionWholeAtThisScale)
           << list->objectName().toStdString() << " " << i << " at " << scale;
     }
   }
+  // The keys stand on whole device pixels, so the gaps between them stay alike.
+  for (QPushButton* key : f.Opt_Scl) {
+    const QRectF onScreen(QPointF(key->pos()) * scale, QSizeF(key->size()) * scale);
+    EXPECT_EQ(onScreen, QRectF(onScreen.toRect())) << key->objectName().toStdString();
+  }
   for (int system = 0; system < f.Combo3->count(); ++system) {
     f.Combo3->setCurrentIndex(system);
     f.entry().Combo3_Click();
