@@ -12,6 +12,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <utility>
+
 #include "document/document_commands.h"
 #include "entry/note_entry.h"
 #include "midi/module1.h"
@@ -101,7 +103,10 @@ QFont scoreFont(qreal devicePixelRatio) {
 Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
     : QMainWindow(parent), m_services(services), m_context(std::move(context)) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowIcon(appIcon());
+  // Nine pictures, read and handed to the window system as the window is made, would keep the
+  // window waiting; the icon follows as soon as the window runs its events.
+  QMetaObject::invokeMethod(
+      this, [this] { setWindowIcon(appIcon()); }, Qt::QueuedConnection);
   createControls();
   createMenu();
 
@@ -420,7 +425,11 @@ void Form1::Form_Load() {
   resize(px(kInnerWidth), px(kInnerHeight) + menuBar()->sizeHint().height());
 
   m_module1->BaseNote = 60;
-  m_sound->FillDeviceList(m_services.midi.outputPorts());
+  // Listing the system's ports reads its sound configuration and looks for a sound server, which
+  // the window need not wait for: until the listing, which comes as soon as the window runs its
+  // events and before any input reaches it, the list holds the mapper alone and has it chosen.
+  m_sound->FillDeviceList({});
+  QMetaObject::invokeMethod(this, &Form1::listDevices, Qt::QueuedConnection);
 
   TextEdit->setText(QString());
   m_entry->ClearForStartUp();
@@ -466,6 +475,11 @@ void Form1::Form_Load() {
   // Save As asks before it replaces an existing file: another score chosen by a slip is not lost.
   m_services.CommonDialog1.Flags =
       platform::FileDialog::kHideReadOnly | platform::FileDialog::kOverwritePrompt;
+}
+
+void Form1::listDevices() {
+  if (std::exchange(m_devicesListed, true)) return;
+  m_sound->FillDeviceList(m_services.midi.outputPorts());
 }
 
 void Form1::Form_Resize() {
@@ -524,6 +538,10 @@ void Form1::changeEvent(QEvent* event) {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (!m_devicesListed && (type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
+                           type == QEvent::MouseButtonDblClick || type == QEvent::Wheel)) {
+    listDevices();
+  }
   if (type == QEvent::FocusOut) {
     // A menu or list popup takes the keyboard without deactivating the window; the release of a
     // PC key held then goes to the popup.

@@ -134,6 +134,8 @@ class Form1 : public QMainWindow {
   void createMenu();
   void connectHandlers();
   void applyScoreFont();
+  // Fills the device list with the system's ports, once.
+  void listDevices();
 
   Services m_services;
   StartupContext m_context;
@@ -144,6 +146,7 @@ class Form1 : public QMainWindow {
   std::unique_ptr<document::DocumentCommands> m_document;
   std::unique_ptr<StartupConfig> m_config;
   std::unique_ptr<PlayerLaunch> m_player;
+  bool m_devicesListed = false;
 };
 
 }  // namespace orv::shell

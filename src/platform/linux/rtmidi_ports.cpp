@@ -144,6 +144,7 @@ class JackWatch {
 struct RtMidiPorts::Impl {
   QStringList names;  // the ALSA sequencer's ports, then the JACK server's
   int alsaCount = 0;
+  bool isListed = false;
   std::string error;  // the last error RtMidi reported
   std::unique_ptr<RtMidiOut> alsa;
   // While a JACK port is open: the output connected to it and the watch on its server.
@@ -155,6 +156,8 @@ struct RtMidiPorts::Impl {
   SoundingNotes notes;
   std::optional<QString> lost;
 
+  // The ports, listed at the first call.
+  const QStringList& listed();
   std::optional<QString> openAlsa(int index);
   std::optional<QString> openJack(int index);
   void opened(RtMidiOut& output, const QString& name);
@@ -245,16 +248,23 @@ RtMidiPorts::RtMidiPorts() : m_impl(std::make_unique<Impl>()) {
   snd_lib_error_set_handler(discardAlsaError);
   jack_set_error_function(discardJackMessage);
   jack_set_info_function(discardJackMessage);
-  Impl& d = *m_impl;
-  std::string error;
-  if (const std::unique_ptr<RtMidiOut> lister = makeOutput(RtMidi::LINUX_ALSA, error)) {
+}
+
+// Reading ALSA's configuration and asking for a JACK server takes several milliseconds, which
+// nobody waits for before the first look at the list.
+const QStringList& RtMidiPorts::Impl::listed() {
+  if (isListed) return names;
+  isListed = true;
+  std::string listError;
+  if (const std::unique_ptr<RtMidiOut> lister = makeOutput(RtMidi::LINUX_ALSA, listError)) {
     const unsigned int count = lister->getPortCount();
     for (unsigned int i = 0; i < count; ++i) {
-      d.names.append(QString::fromStdString(lister->getPortName(i)));
+      names.append(QString::fromStdString(lister->getPortName(i)));
     }
   }
-  d.alsaCount = static_cast<int>(d.names.size());
-  for (const std::string& name : jackMidiInputs()) d.names.append(QString::fromStdString(name));
+  alsaCount = static_cast<int>(names.size());
+  for (const std::string& name : jackMidiInputs()) names.append(QString::fromStdString(name));
+  return names;
 }
 
 RtMidiPorts::~RtMidiPorts() {
@@ -262,12 +272,12 @@ RtMidiPorts::~RtMidiPorts() {
 }
 
 const QStringList& RtMidiPorts::names() const {
-  return m_impl->names;
+  return m_impl->listed();
 }
 
 std::optional<QString> RtMidiPorts::open(int index) {
   close();
-  if (index < 0 || index >= m_impl->names.size()) {
+  if (index < 0 || index >= m_impl->listed().size()) {
     return QStringLiteral("MIDI出力装置 %1 はありません。").arg(index + 1);
   }
   return index < m_impl->alsaCount ? m_impl->openAlsa(index) : m_impl->openJack(index);
