@@ -19,7 +19,8 @@ int main(int argc, char* argv[]) {
   if (!orv::platform::displayAvailable()) {
     std::fputs(
         "OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"
-        "OrvEditor: no display found (DISPLAY and WAYLAND_DISPLAY are unset).\n",
+        "OrvEditor: no display found (no X server or Wayland compositor answers at DISPLAY or "
+        "WAYLAND_DISPLAY).\n",
         stderr);
     return EXIT_FAILURE;
   }

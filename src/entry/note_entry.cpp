@@ -154,7 +154,8 @@ bool NoteEntry::Form_KeyDown(const QKeyEvent& event) {
 }
 
 void NoteEntry::Form_KeyUp(const QKeyEvent& event) {
-  // X11 repeats a held key as release and press pairs; only the last, unmarked release is real.
+  // X11 and the toolkit's Wayland plugin repeat a held key as release and press pairs; only the
+  // last, unmarked release is real.
   if (event.isAutoRepeat()) return;
   const std::optional<int> found =
       pcKeyReleaseIndex(platform::physicalKeyCode(event.nativeScanCode()), event.key());

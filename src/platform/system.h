@@ -9,7 +9,10 @@
 
 namespace orv::platform {
 
-// False when no window can be shown (no display server named on Linux).
+// False when no window can be shown: on Linux, when no display server named in the environment
+// answers. Where only one of X11 and Wayland answers, the toolkit is told to take that one, as it
+// would otherwise try the other first and abort. (On Linux it lives with the window system's code,
+// which alone speaks to an X server.)
 bool displayAvailable();
 
 // The words of the command line after the program's name, as the system hands them over. Where

@@ -3,7 +3,12 @@
 namespace orv::shell {
 
 QIcon appIcon() {
-  return QIcon(QStringLiteral(":/icons/io.github.orveditor.OrvEditor-32.png"));
+  QIcon icon;
+  for (const int size : {16, 20, 24, 32, 40, 48, 64, 128, 256}) {
+    icon.addFile(QStringLiteral(":/icons/io.github.orveditor.OrvEditor-%1.png").arg(size),
+                 QSize(size, size));
+  }
+  return icon;
 }
 
 }  // namespace orv::shell

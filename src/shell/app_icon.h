@@ -4,7 +4,8 @@
 
 namespace orv::shell {
 
-// The 32 x 32 window icon: three piano keys and a note (packaging/icons holds its sources).
+// The window icon, three piano keys and a note, in every size from 16 to 256 pixels, so that a
+// title bar or task bar at 200 % takes a picture made for its size (packaging/icons holds them).
 QIcon appIcon();
 
 }  // namespace orv::shell

@@ -12,6 +12,8 @@
 #include <QStyle>
 #include <QStyleFactory>
 
+#include <utility>
+
 #include "document/document_commands.h"
 #include "entry/note_entry.h"
 #include "midi/keyboard_input.h"
@@ -71,12 +73,42 @@ QFont japaneseFont(const QStringList& families, int points, bool bold) {
   return font;
 }
 
+// The score text at 9 points, for a screen of `devicePixelRatio` device pixels to one of the
+// window's. At 100 % (12 px) a half-width letter is 6 px wide, and smoothed outlines of the usual
+// gothics blur the three stems of "m" into one grey block there. Konatu Tohaba (like Windows' MS
+// Gothic) brings pixel drawings for this size, shown only unsmoothed; unsmoothed, the next three
+// keep the stems as well, IPAGothic and Takao keep two. Those drawings fit no other size: at 150 %
+// each of their pixels becomes one or two, and "mmm" loses stems. Every other scale takes smoothed
+// outlines whose stems fall on whole pixels (IPAGothic's at 150 % and 200 %). Where no listed
+// font exists, the fallback is still fixed-pitch, so that the columns of a score line up.
+QFont scoreFont(qreal devicePixelRatio) {
+  const QString msGothic = QStringLiteral("MS Gothic"), bizGothic = QStringLiteral("BIZ UDGothic");
+  const bool pixelSize = qFuzzyCompare(devicePixelRatio, 1.0);
+  QFont font = japaneseFont(
+      pixelSize ? QStringList{QStringLiteral("Konatu Tohaba"), QStringLiteral("VL Gothic"),
+                              QStringLiteral("MigMix 1M"), QStringLiteral("Noto Sans Mono CJK JP"),
+                              QStringLiteral("IPAGothic"), QStringLiteral("TakaoGothic"), msGothic,
+                              bizGothic, QStringLiteral("monospace")}
+                : QStringList{QStringLiteral("IPAGothic"), QStringLiteral("TakaoGothic"),
+                              QStringLiteral("Noto Sans Mono CJK JP"), msGothic, bizGothic,
+                              QStringLiteral("VL Gothic"), QStringLiteral("MigMix 1M"),
+                              QStringLiteral("monospace")},
+      9, false);
+  font.setStyleHint(QFont::TypeWriter);
+  font.setFixedPitch(true);
+  font.setStyleStrategy(pixelSize ? QFont::NoAntialias : QFont::PreferAntialias);
+  return font;
+}
+
 }  // namespace
 
 Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
     : QMainWindow(parent), m_services(services), m_context(std::move(context)) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowIcon(appIcon());
+  // Nine pictures, read and handed to the window system as the window is made, would keep the
+  // window waiting; the icon follows as soon as the window runs its events.
+  QMetaObject::invokeMethod(
+      this, [this] { setWindowIcon(appIcon()); }, Qt::QueuedConnection);
   createControls();
   createMenu();
 
@@ -229,10 +261,12 @@ void Form1::createControls() {
   Combo3 = combo("Combo3", 6360, 720, 1815, 300);
   // The closed list shows about 94 px of text. In the default font the widest entry,
   // "英米系(ＡＢＣ調)＃", needs some 105 px, and the cut-off mark was all that told it from the
-  // flat one. A proportional Japanese font narrows the full-width letters enough to show it whole.
-  Combo3->setFont(japaneseFont(
+  // flat one. A proportional Japanese font narrows the full-width letters enough to show it whole;
+  // in the instrument list it keeps the longest names ("025: Acoustic Guitar (nylon)") whole.
+  const QFont listFont = japaneseFont(
       {QStringLiteral("IPAPGothic"), QStringLiteral("MS PGothic"), QStringLiteral("Konatu")}, 9,
-      false));
+      false);
+  for (QComboBox* list : {Combo1, Combo2, Combo3}) list->setFont(listFont);
 
   Opt_Oct[0] = option("Opt_Oct", 0, QStringLiteral("<"), 120, 1080, 300, 780);
 
@@ -305,17 +339,7 @@ void Form1::createControls() {
 
   TextEdit = new platform::TextEdit(inner);
   TextEdit->setObjectName(QStringLiteral("TextEdit"));
-  // At 9 points (12 px) a half-width letter is 6 px wide, and smoothed outlines of the usual
-  // gothics blur the three stems of "m" into one grey block there. Konatu Tohaba brings its own
-  // pixel drawings for this size, shown only unsmoothed. Unsmoothed, the next three keep the
-  // stems as well; IPAGothic and Takao keep two. Windows' MS Gothic has pixel drawings of its own.
-  QFont scoreFont = japaneseFont(
-      {QStringLiteral("Konatu Tohaba"), QStringLiteral("VL Gothic"), QStringLiteral("MigMix 1M"),
-       QStringLiteral("Noto Sans Mono CJK JP"), QStringLiteral("IPAGothic"),
-       QStringLiteral("TakaoGothic"), QStringLiteral("MS Gothic"), QStringLiteral("monospace")},
-      9, false);
-  scoreFont.setStyleStrategy(QFont::NoAntialias);
-  TextEdit->setFont(scoreFont);
+  applyScoreFont();
   TextEdit->setGeometry(px(50), px(2150), px(kInnerWidth - 200), px(kInnerHeight - 2850));
 
   Label1 = new QLabel(inner);
@@ -423,7 +447,11 @@ void Form1::Form_Load() {
   resize(px(kInnerWidth), px(kInnerHeight) + menuBar()->sizeHint().height());
 
   m_module1->BaseNote = 60;
-  m_sound->FillDeviceList(m_services.midi.outputPorts());
+  // Listing the system's ports reads its sound configuration and looks for a sound server, which
+  // the window need not wait for: until the listing, which comes as soon as the window runs its
+  // events and before any input reaches it, the list holds the mapper alone and has it chosen.
+  m_sound->FillDeviceList({});
+  QMetaObject::invokeMethod(this, &Form1::listDevices, Qt::QueuedConnection);
 
   TextEdit->setText(QString());
   m_entry->ClearForStartUp();
@@ -472,6 +500,11 @@ void Form1::Form_Load() {
       platform::FileDialog::kHideReadOnly | platform::FileDialog::kOverwritePrompt;
 }
 
+void Form1::listDevices() {
+  if (std::exchange(m_devicesListed, true)) return;
+  m_sound->FillDeviceList(m_services.midi.outputPorts());
+}
+
 void Form1::Form_Resize() {
   // The outer size: frame, title bar and menu bar included.
   const QRect outer = frameGeometry();
@@ -483,6 +516,16 @@ void Form1::Form_Resize() {
   r.moveTop(px(2150));
   if (height >= 0) r.setHeight(px(height));
   TextEdit->setGeometry(r);
+}
+
+void Form1::applyScoreFont() {
+  TextEdit->setFont(scoreFont(TextEdit->devicePixelRatioF()));
+}
+
+bool Form1::event(QEvent* event) {
+  // Moved to a screen of another scale, the score takes the font drawn for that scale.
+  if (event->type() == QEvent::ScreenChangeInternal) applyScoreFont();
+  return QMainWindow::event(event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -518,6 +561,10 @@ void Form1::changeEvent(QEvent* event) {
 
 bool Form1::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
+  if (!m_devicesListed && (type == QEvent::KeyPress || type == QEvent::MouseButtonPress ||
+                           type == QEvent::MouseButtonDblClick || type == QEvent::Wheel)) {
+    listDevices();
+  }
   if (type == QEvent::FocusOut) {
     // A menu or list popup takes the keyboard without deactivating the window; the release of a
     // PC key held then goes to the popup.

@@ -127,6 +127,7 @@ class Form1 : public QMainWindow {
   static constexpr std::array<int, 3> kLine1X{480, 3000, 5520};
 
  protected:
+  bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void moveEvent(QMoveEvent* event) override;
@@ -137,6 +138,9 @@ class Form1 : public QMainWindow {
   void createControls();
   void createMenu();
   void connectHandlers();
+  void applyScoreFont();
+  // Fills the device list with the system's ports, once.
+  void listDevices();
 
   Services m_services;
   StartupContext m_context;
@@ -149,6 +153,7 @@ class Form1 : public QMainWindow {
   std::unique_ptr<document::DocumentCommands> m_document;
   std::unique_ptr<StartupConfig> m_config;
   std::unique_ptr<PlayerLaunch> m_player;
+  bool m_devicesListed = false;
 };
 
 }  // namespace orv::shell

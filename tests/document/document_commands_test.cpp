@@ -95,6 +95,7 @@ TEST_P(FileCommands, LeaveTheDocumentTheFilesAndTheProgramAsExpected) {
   const Transition& row = GetParam();
   const QString score = put(u"a.orv"_s, "old\r\n");
   start(row.titled ? QStringList{score} : QStringList{});
+  form->document().LastFolder = files.path();  // as the INI file's Lastpath gives it
   QTest::keyClicks(form->TextEdit, u"x"_s);
   midi.open(0);
   if (row.answer) messages.expect(row.answer);
@@ -111,8 +112,10 @@ TEST_P(FileCommands, LeaveTheDocumentTheFilesAndTheProgramAsExpected) {
                  u"は更新されています。保存しますか？ [51 Orvo Editor]"_s;
   if (*row.note) shown << QString::fromUtf8(row.note) + u" [0 OrvEditor]"_s;
   EXPECT_EQ(boxes(), shown);
-  for (const auto& d : dialog.shown())
-    EXPECT_EQ(d.title, d.save ? u"Orvoファイルの保存"_s : u"Orvoファイルを開く"_s);
+  for (const auto& d : dialog.shown()) {
+    EXPECT_EQ(std::tuple(d.title, d.folder),
+              std::tuple(d.save ? u"Orvoファイルの保存"_s : u"Orvoファイルを開く"_s, files.path()));
+  }
   // Exit ends at once and leaves MIDI as it is; closing the window switches MIDI off first.
   EXPECT_EQ(midi.resets + midi.closes, closed ? 2 : 0);
   EXPECT_EQ(closed ? "closed" : endProgramCalls ? "ended" : "", std::string(row.ends));

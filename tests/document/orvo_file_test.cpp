@@ -44,6 +44,9 @@ TEST(OrvoFile, ReadsAndWritesTheseBytes) {
       {"a\nb\n", u"a\nb\n"_s, false, 0},
       {"", QString(), false, 0},
       {"\r\r\n\r", u"\r\n\r\n"_s, false, 0},
+      // The file's last line end closes the line; a CR before it ends a line of its own.
+      {"a\r\r", u"a\r\n"_s, false, 0},
+      {"\r\r", u"\r\n"_s, false, 0},
       // The last byte starts a character that is cut off.
       {"a\r\nb\rc\nd\xFD\r\n\x81", u"a\r\nb\r\nc\nd\uFFFD\r\n\uFFFD"_s, false, 3},
   };

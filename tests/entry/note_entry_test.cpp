@@ -123,13 +123,16 @@ TEST_F(NoteEntryTest, KeyModePlaysTheOnScreenKeyboardUntilSwitchedOff) {
 
 TEST_F(NoteEntryTest, AHeldKeySoundsOnceAndEndsSilenced) {
   click(form->Chk_Key);
-  click(form->Chk_Ham);       // a repeat that composed again would gather its key again
-  play(u"+A ~-A ~+A +A -A");  // an auto-repeat, then a repeated press alone, unmarked
+  click(form->Chk_Ham);  // a repeat that composed again would gather its key again
+  // Held on Wayland: the toolkit's plugin repeats the key itself, each time as a release and a
+  // press both marked as repeats, with the key's own code.
+  play(u"+A ~-A ~+A ~-A ~+A -A", platform::nativeScanCodeOf(0x1E));
+  play(u"+A ~-A ~+A +A -A");  // X11's marked pair, then a repeated press alone, unmarked
   // Overlapping keys: after A's release the repeat of S keeps its note without a second strike,
   // so its one release silences it.
   play(u"+A +S -A ~-S ~+S -S");
   EXPECT_EQ(std::tuple(midi.takeNotes(), token()),
-            std::tuple(std::vector<int>{60, -60, 60, 62, -60, -62}, u"[ddr]"_s));
+            std::tuple(std::vector<int>{60, -60, 60, -60, 60, 62, -60, -62}, u"[dddr]"_s));
 
   click(form->Chk_Ham);
   // Two PC keys, an on-screen key and a chord held when the window loses the input: all fall

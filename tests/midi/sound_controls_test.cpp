@@ -73,5 +73,23 @@ TEST_F(SoundControls, NotesSoundFromThePressUntilItsRelease) {
   }
 }
 
+class DeviceListing : public FormFixture {};
+
+// The ports are listed once the window runs its events. MIDI switched on before that opens the
+// mapper the list shows, and a key pressed on the list before that already finds every port.
+TEST_F(DeviceListing, ComesBeforeAnyInputAndLeavesAnEarlierSwitchOnOpen) {
+  midi.ports = {u"A"_s, u"B"_s};
+  shell::Form1& f = start();
+  platform::setValue(*f.Chk_Midi, true);
+  QTest::keyClick(f.Combo2, Qt::Key_End);
+  showActive();
+  EXPECT_EQ(std::tuple(f.Combo2->count(), f.Combo2->currentText(), f.sound().MidiDeviceId),
+            std::tuple(3, u" 2:B"_s, 1));
+  platform::setValue(*f.Chk_Midi, false);
+  platform::setValue(*f.Chk_Midi, true);
+  EXPECT_EQ(std::tuple(midi.opened, midi.isOpen(), midi.closes),
+            std::tuple(std::vector{-1, 1}, true, 1));
+}
+
 }  // namespace
 }  // namespace orv::test

@@ -35,15 +35,25 @@ for dep in libqt6widgets6 libqt6gui6 libqt6core6 librtmidi6 libfluidsynth3 libas
   timgm6mb-soundfont fonts-konatu fonts-vlgothic fonts-ipafont-gothic qt6-translations-l10n; do
   [[ ", $depends," == *", $dep "* || ", $depends," == *", $dep,"* ]] || fail "Depends lacks $dep: $depends"
 done
+recommends=$(dpkg-deb --field "$deb" Recommends)
+for rec in qt6-wayland fcitx5-frontend-qt6; do
+  [[ ", $recommends," == *", $rec,"* ]] || fail "Recommends lacks $rec: $recommends"
+done
+# Debian's own check: no error; the warnings left are listed.
+lintian --fail-on error --tag-display-limit 0 "$deb" >"$work/lintian.log" 2>&1 ||
+  fail "lintian: $(cat "$work/lintian.log")"
+grep '^[WE]:' "$work/lintian.log" || true
 share=./usr/share
 contents=$(dpkg-deb --contents "$deb" | awk '{print $NF}')
 for file in ./usr/bin/orveditor \
   $share/applications/io.github.orveditor.OrvEditor.desktop \
   $share/mime/packages/io.github.orveditor.OrvEditor.xml \
-  $share/icons/hicolor/32x32/apps/io.github.orveditor.OrvEditor.png \
+  $share/icons/hicolor/{16x16,24x24,32x32,48x48,64x64,128x128,256x256}/apps/io.github.orveditor.OrvEditor.png \
   $share/icons/hicolor/scalable/apps/io.github.orveditor.OrvEditor.svg \
   $share/metainfo/io.github.orveditor.OrvEditor.metainfo.xml \
-  $share/man/man1/orveditor.1.gz; do
+  $share/man/man1/orveditor.1.gz \
+  $share/doc/orveditor/copyright $share/doc/orveditor/changelog.gz \
+  ./usr/lib/orveditor/modules/orveditor-synth.so; do
   grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
 

@@ -29,6 +29,7 @@ TEST(QtFileDialog, SaveAsAsksBeforeReplacingAnExistingFile) {
     QTimer::singleShot(0, [&] {
       auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
       ASSERT_NE(dialog, nullptr);
+      EXPECT_EQ(dialog->directory().absolutePath(), dir.path()) << "the folder it opens in";
       QTimer::singleShot(0, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         ASSERT_NE(box, nullptr);

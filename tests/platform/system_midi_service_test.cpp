@@ -4,6 +4,8 @@
 
 #include <unistd.h>
 
+#include "support/null_sink_server.h"
+
 namespace orv::platform {
 namespace {
 
@@ -20,6 +22,16 @@ TEST(SystemMidiService, WithoutASequencerListsNoPortsAndPrintsNothing) {
     service.reset();
   }
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+}
+
+// The synthesizer's libraries come with its module, loaded at the first open.
+TEST(SystemMidiService, TheBuiltInSynthesizerOpensOnASoundServer) {
+  const test::NullSinkServer server;
+  ASSERT_TRUE(server.running());
+  SystemMidiService service;
+  EXPECT_EQ(service.open(MidiService::kBuiltInSynth).value_or(QString()).toStdString(), "");
+  EXPECT_TRUE(service.isOpen());
+  service.close();
 }
 
 }  // namespace

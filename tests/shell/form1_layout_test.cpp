@@ -7,6 +7,7 @@
 #include <QStyleOptionComboBox>
 
 #include "support/form_fixture.h"
+#include "support/stems.h"
 
 namespace orv::test {
 namespace {
@@ -76,7 +77,10 @@ TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
     EXPECT_EQ(std::tuple(s.family(), s.bold(), s.pointSize(), t.family(), t.bold(), t.pointSize()),
               std::tuple(u"VL PGothic"_s, true, 9, u"Konatu Tohaba"_s, false, 9));
   }
-  EXPECT_EQ(f.windowIcon().actualSize(QSize(32, 32)), QSize(32, 32));
+  // A picture made for each size a title bar or task bar takes at 100 to 200 %.
+  QList<QSize> sizes;
+  for (const int size : {16, 20, 24, 32, 40, 48, 64, 128, 256}) sizes << QSize(size, size);
+  EXPECT_EQ(f.windowIcon().availableSizes(), sizes);
   // Every option button, check boxes apart, is one exclusive group.
   EXPECT_EQ(f.optionGroup->buttons().size(), 26 + 8 + 7 + 2);
   const QList<QPushButton*> clicked{f.Opt_Scl[4], f.Opt_Lng[3], f.Opt_Oct[1], f.Opt_Sln[2]};
@@ -121,40 +125,59 @@ TEST_F(Form1Layout, KeyboardLooksLikeAPianoWhosePcKeyLabelsCoverTheOctaveLabelsI
     EXPECT_EQ(inner->childAt(pcKey->geometry().center()), octave);
 }
 
-// At 9 points a half-width letter is 6 px wide: the letters must still show their strokes, and
-// take exactly half a full-width character, so that the columns of a score line up.
-TEST_F(Form1Layout, ScoreShowsTheStemsOfMInColumnsAndTheNamingListShowsItsMarks) {
+// Run at the scales of common screens too (QT_SCALE_FACTOR 1.25, 1.5, 2). At 9 points a half-width
+// letter is 6 px wide at 100 %: the letters must still show their strokes, evenly where the scale
+// allows whole pixels, and take exactly half a full-width character, so that the columns of a
+// score line up. No caption of a list or key is cut.
+TEST_F(Form1Layout, ScoreShowsEvenStemsInColumnsAndEveryCaptionWholeAtThisScale) {
   if (kWithoutFonts) GTEST_SKIP() << "no fonts for the offscreen platform on Windows";
   shell::Form1& f = start();
   showActive();
-  f.TextEdit->setText(u"m"_s);
-  const QImage image = f.TextEdit->viewport()->grab().toImage();
-  qsizetype stems = 0;  // the most runs darker than mid-grey in one row
-  for (int y = 0; y < image.height(); ++y) {
-    QString row;
-    for (int x = 0; x < image.width(); ++x) row += qGray(image.pixel(x, y)) < 128 ? u'#' : u' ';
-    stems = std::max(stems, row.split(u' ', Qt::SkipEmptyParts).size());
-  }
-  EXPECT_EQ(stems, 3);
-  const QFontMetricsF metrics(f.TextEdit->font());
+  const qreal scale = f.devicePixelRatioF();
+  f.TextEdit->setText(u"mmm"_s);
+  const auto found = test::stems(f.TextEdit->viewport()->grab().toImage());
+  EXPECT_EQ(found.size(), 9u) << "stems at " << scale;
+  if (scale == 1 || scale == 1.5 || scale == 2) EXPECT_TRUE(test::nineEvenStems(found)) << scale;
+  const QFont font = f.TextEdit->font();
+  EXPECT_EQ(font.styleStrategy() == QFont::NoAntialias, scale == 1) << "pixel letters at " << scale;
+  const QFontMetricsF metrics(font);
   const QString half = u"drmfslcabegh+-0123468.i^~'/_<>[]"_s, full = u"┃和あ＃♭"_s;
   EXPECT_EQ(metrics.horizontalAdvance(half + full),
             (half.size() + 2 * full.size()) * metrics.horizontalAdvance(u'm'));
   // The style draws the closed list's text one pixel in from each side of its field.
-  QStyleOptionComboBox option;
-  option.initFrom(f.Combo3);
-  const QRect field = f.Combo3->style()->subControlRect(QStyle::CC_ComboBox, &option,
-                                                        QStyle::SC_ComboBoxEditField, f.Combo3);
-  for (int i = 0; i < f.Combo3->count(); ++i)
-    EXPECT_LE(f.Combo3->fontMetrics().horizontalAdvance(f.Combo3->itemText(i)), field.width() - 2)
-        << i;
+  for (QComboBox* list : {f.Combo1, f.Combo2, f.Combo3}) {
+    QStyleOptionComboBox option;
+    option.initFrom(list);
+    const QRect field = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                      QStyle::SC_ComboBoxEditField, list);
+    for (int i = 0; i < list->count(); ++i) {
+      EXPECT_LE(list->fontMetrics().horizontalAdvance(list->itemText(i)), field.width() - 2)
+          << list->objectName().toStdString() << " " << i << " at " << scale;
+    }
+  }
+  // The keys stand on whole device pixels, so the gaps between them stay alike.
+  for (QPushButton* key : f.Opt_Scl) {
+    const QRectF onScreen(QPointF(key->pos()) * scale, QSizeF(key->size()) * scale);
+    EXPECT_EQ(onScreen, QRectF(onScreen.toRect())) << key->objectName().toStdString();
+  }
+  for (int system = 0; system < f.Combo3->count(); ++system) {
+    f.Combo3->setCurrentIndex(system);
+    f.entry().Combo3_Click();
+    for (QPushButton* key : f.Opt_Scl) {
+      EXPECT_LE(key->fontMetrics().horizontalAdvance(key->text()), key->width() - 2)
+          << key->objectName().toStdString() << " at " << scale;
+    }
+  }
 }
 
 TEST_F(Form1Layout, TextAreaFollowsTheWindowWhichNeverHidesTheTopRows) {
   shell::Form1& f = start();
   showActive();
   const QRect before = f.TextEdit->geometry();
-  EXPECT_EQ(before.topLeft(), QPoint(px(50), px(2150)));
+  // The rule measures the whole window, frame and menu bar included.
+  const QRect outer = f.frameGeometry();
+  EXPECT_EQ(before, QRect(px(50), px(2150), px(shell::twips(outer.width()) - 200),
+                          px(shell::twips(outer.height()) - 2850)));
   const QSize size = f.size();
   f.resize(size.width() + px(1500), size.height() + px(750));
   QCoreApplication::processEvents();

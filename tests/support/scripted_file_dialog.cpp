@@ -7,7 +7,7 @@
 namespace orv::test {
 
 bool ScriptedFileDialog::answer(bool save) {
-  m_shown.push_back({save, DialogTitle});
+  m_shown.push_back({save, DialogTitle, InitDir});
   if (m_answers.empty()) {
     ADD_FAILURE() << "unexpected file dialog: " << DialogTitle.toStdString();
     return false;

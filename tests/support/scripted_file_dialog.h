@@ -11,12 +11,13 @@
 namespace orv::test {
 
 // Answers each Show from a queue: a path (the dialog's folder becomes the path's folder) or a
-// cancel. Records whether each Show was a save and its title.
+// cancel. Records whether each Show was a save, its title and the folder it opened in.
 class ScriptedFileDialog final : public platform::FileDialog {
  public:
   struct Shown {
     bool save;
     QString title;
+    QString folder;
   };
 
   void choose(const QString& path) { m_answers.push_back(path); }

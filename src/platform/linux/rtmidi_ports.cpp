@@ -140,6 +140,7 @@ class JackWatch {
 struct RtMidiPorts::Impl {
   QStringList names;  // the ALSA sequencer's ports, then the JACK server's
   int alsaCount = 0;
+  bool isListed = false;
   std::string error;  // the last error RtMidi reported
   std::unique_ptr<RtMidiOut> alsa;
   // While a JACK port is open: the output connected to it and the watch on its server.
@@ -151,6 +152,8 @@ struct RtMidiPorts::Impl {
   SoundingNotes notes;
   std::optional<QString> lost;
 
+  // The ports, listed at the first call.
+  const QStringList& listed();
   std::optional<QString> openAlsa(int index);
   std::optional<QString> openJack(int index);
   void opened(RtMidiOut& output, const QString& name);
@@ -215,7 +218,6 @@ std::optional<QString> RtMidiPorts::Impl::openJack(int index) {
 void RtMidiPorts::Impl::opened(RtMidiOut& output, const QString& name) {
   out = &output;
   openName = name;
-  notes.clear();
 }
 
 bool RtMidiPorts::Impl::stillThere() {
@@ -234,6 +236,7 @@ void RtMidiPorts::Impl::closeOutput() {
   jack.reset();
   watch.reset();
   jackPort.clear();
+  // Every opening starts here (open closes first), so no note of this port reaches the next.
   notes.clear();
 }
 
@@ -241,19 +244,26 @@ RtMidiPorts::RtMidiPorts() : m_impl(std::make_unique<Impl>()) {
   snd_lib_error_set_handler(discardAlsaError);
   jack_set_error_function(discardJackMessage);
   jack_set_info_function(discardJackMessage);
-  Impl& d = *m_impl;
-  std::string error;
+}
+
+// Reading ALSA's configuration and asking for a JACK server takes several milliseconds, which
+// nobody waits for before the first look at the list.
+const QStringList& RtMidiPorts::Impl::listed() {
+  if (isListed) return names;
+  isListed = true;
   // The keyboards' input port of this or another editor is no output to choose.
   const std::string keyboards = std::string(kInputClientName) + ':';
   auto list = [&](const std::string& name) {
-    if (!name.starts_with(keyboards)) d.names.append(QString::fromStdString(name));
+    if (!name.starts_with(keyboards)) names.append(QString::fromStdString(name));
   };
-  if (const std::unique_ptr<RtMidiOut> lister = makeOutput(RtMidi::LINUX_ALSA, error)) {
+  std::string listError;
+  if (const std::unique_ptr<RtMidiOut> lister = makeOutput(RtMidi::LINUX_ALSA, listError)) {
     const unsigned int count = lister->getPortCount();
     for (unsigned int i = 0; i < count; ++i) list(lister->getPortName(i));
   }
-  d.alsaCount = static_cast<int>(d.names.size());
+  alsaCount = static_cast<int>(names.size());
   for (const std::string& name : jackMidiInputs()) list(name);
+  return names;
 }
 
 RtMidiPorts::~RtMidiPorts() {
@@ -261,12 +271,12 @@ RtMidiPorts::~RtMidiPorts() {
 }
 
 const QStringList& RtMidiPorts::names() const {
-  return m_impl->names;
+  return m_impl->listed();
 }
 
 std::optional<QString> RtMidiPorts::open(int index) {
   close();
-  if (index < 0 || index >= m_impl->names.size()) {
+  if (index < 0 || index >= m_impl->listed().size()) {
     return QStringLiteral("MIDI出力装置 %1 はありません。").arg(index + 1);
   }
   return index < m_impl->alsaCount ? m_impl->openAlsa(index) : m_impl->openJack(index);

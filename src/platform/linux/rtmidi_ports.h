@@ -9,9 +9,9 @@
 
 namespace orv::platform {
 
-// The system's MIDI output ports, listed once when the object is made: the ALSA sequencer's, then
-// the MIDI input ports of a running JACK server ("client:port"). Where there is neither the list
-// is empty; no JACK server is ever started. Nothing is ever printed on the terminal.
+// The system's MIDI output ports, listed once, when they are first asked for: the ALSA sequencer's,
+// then the MIDI input ports of a running JACK server ("client:port"). Where there is neither the
+// list is empty; no JACK server is ever started. Nothing is ever printed on the terminal.
 class RtMidiPorts {
  public:
   RtMidiPorts();

@@ -1,6 +1,6 @@
 #include "platform/system_midi_service.h"
 
-#include "platform/linux/fluid_synth_output.h"
+#include "platform/linux/built_in_synth.h"
 #include "platform/linux/rtmidi_ports.h"
 
 namespace orv::platform {
@@ -9,7 +9,7 @@ namespace orv::platform {
 // JACK drivers share.
 struct SystemMidiService::Impl {
   RtMidiPorts ports;
-  FluidSynthOutput synth;
+  BuiltInSynth synth;
 };
 
 SystemMidiService::SystemMidiService() : m_impl(std::make_unique<Impl>()) {}

@@ -1,10 +1,19 @@
 #include "platform/window_system.h"
 
+#include <QDir>
+#include <QFile>
 #include <QGuiApplication>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
+
+#include "platform/system.h"
 
 #include <xcb/xcb.h>
 // The XKB protocol header names a member `explicit`.
@@ -24,7 +33,56 @@ using Reply = std::unique_ptr<T, FreeReply>;
 
 constexpr quint32 kKeyCodeOffset = 8;
 
+// Whether the X server that DISPLAY names takes a connection. The connection stays open until the
+// program ends: a server whose last client leaves resets itself (Xvfb, an Xorg started by xinit),
+// and would refuse the toolkit's own connection, made a moment later, while it does.
+bool x11Answers() {
+  if (qEnvironmentVariableIsEmpty("DISPLAY")) return false;
+  struct Disconnect {
+    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
+  };
+  static std::unique_ptr<xcb_connection_t, Disconnect> connection;
+  connection.reset(xcb_connect(nullptr, nullptr));
+  return xcb_connection_has_error(connection.get()) == 0;
+}
+
+// Whether a compositor serves the socket that WAYLAND_DISPLAY names (a path of its own, or a name
+// in XDG_RUNTIME_DIR). A socket file left behind by a compositor that ended refuses the
+// connection.
+bool waylandAnswers() {
+  if (!qEnvironmentVariableIsEmpty("WAYLAND_SOCKET")) return true;  // handed over already open
+  const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
+  if (name.isEmpty()) return false;
+  const QByteArray path =
+      QFile::encodeName(QDir::isAbsolutePath(name)
+                            ? name
+                            : qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + name);
+  sockaddr_un address{};
+  if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path)) return false;
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const bool answers =
+      connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
+  close(fd);
+  return answers;
+}
+
 }  // namespace
+
+bool displayAvailable() {
+  const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
+  const bool x11 = chosen.isEmpty() || chosen.startsWith("xcb");
+  const bool wayland = chosen.isEmpty() || chosen.startsWith("wayland");
+  if (!x11 && !wayland) return true;  // offscreen, a frame buffer, VNC: the toolkit's own affair
+  const bool x11Up = x11 && x11Answers();
+  const bool waylandUp = wayland && waylandAnswers();
+  if (chosen.isEmpty() && x11Up != waylandUp) {
+    qputenv("QT_QPA_PLATFORM", x11Up ? "xcb" : "wayland");
+  }
+  return x11Up || waylandUp;
+}
 
 bool useDetectableKeyRepeat() {
   // X11 sends the repeats of a held key as release and press pairs stamped with one time. The
