@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenuBar>
@@ -96,7 +97,13 @@ QFont scoreFont(qreal devicePixelRatio) {
       9, false);
   font.setStyleHint(QFont::TypeWriter);
   font.setFixedPitch(true);
-  font.setStyleStrategy(pixelSize ? QFont::NoAntialias : QFont::PreferAntialias);
+  // Unsmoothed only where the font found has pixel drawings for this size: the outlines of any
+  // other (BIZ UDGothic on a Windows without MS Gothic, say) come out jagged without smoothing.
+  const QString found = QFontInfo(font).family();
+  const bool pixelDrawings =
+      pixelSize && (found == QStringLiteral("Konatu Tohaba") || found == msGothic ||
+                    found == QStringLiteral("ＭＳ ゴシック"));
+  font.setStyleStrategy(pixelDrawings ? QFont::NoAntialias : QFont::PreferAntialias);
   return font;
 }
 
