@@ -112,10 +112,18 @@ QFont scoreFont(qreal devicePixelRatio) {
 Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
     : QMainWindow(parent), m_services(services), m_context(std::move(context)) {
   setObjectName(QStringLiteral("Form1"));
-  // Nine pictures, read and handed to the window system as the window is made, would keep the
-  // window waiting; the icon follows as soon as the window runs its events.
+  // What the window's first picture does not need follows as soon as the window runs its events,
+  // before any input reaches it: the icon, nine pictures to read and hand to the window system,
+  // and the key repeat asked of the window system, a round trip to its server. Key mode strikes a
+  // note per press and stops it at the release: a held key must not report releases of its own
+  // while it repeats.
   QMetaObject::invokeMethod(
-      this, [this] { setWindowIcon(appIcon()); }, Qt::QueuedConnection);
+      this,
+      [this] {
+        setWindowIcon(appIcon());
+        platform::useDetectableKeyRepeat();
+      },
+      Qt::QueuedConnection);
   createControls();
   createMenu();
 
@@ -171,9 +179,6 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
 
   connectHandlers();
   qApp->installEventFilter(this);
-  // Key mode strikes a note per press and stops it at the release: a held key must not report
-  // releases of its own while it repeats.
-  platform::useDetectableKeyRepeat();
   Form_Load();
 }
 
