@@ -137,7 +137,9 @@ TEST_F(Form1Layout, ScoreShowsEvenStemsInColumnsAndEveryCaptionWholeAtThisScale)
   f.TextEdit->setText(u"mmm"_s);
   const auto found = test::stems(f.TextEdit->viewport()->grab().toImage());
   EXPECT_EQ(found.size(), 9u) << "stems at " << scale;
-  if (scale == 1 || scale == 1.5 || scale == 2) EXPECT_TRUE(test::nineEvenStems(found)) << scale;
+  if (scale == 1 || scale == 1.5 || scale == 2) {
+    EXPECT_TRUE(test::nineEvenStems(found)) << scale;
+  }
   const QFont font = f.TextEdit->font();
   EXPECT_EQ(font.styleStrategy() == QFont::NoAntialias, scale == 1) << "pixel letters at " << scale;
   const QFontMetricsF metrics(font);
