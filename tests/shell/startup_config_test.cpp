@@ -41,12 +41,7 @@ TEST(StartupConfig, ReadsTheVirtualStoreCopyThenTheIniBesideTheProgramThenTheUse
                       u"/orvfiler.ini"_s);
   // The files that exist, and the one read.
   const std::pair<QStringList, QString> rows[] = {
-      {{}, beside},
-      {{ownIni}, ownIni},
-      {{beside, ownIni}, beside},
-      {{copy, beside, ownIni}, copy},
-      {{copy}, copy},
-  };
+      {{}, beside}, {{ownIni}, ownIni}, {{beside, ownIni}, beside}, {{copy, beside, ownIni}, copy}};
   for (const auto& [existing, read] : rows) {
     for (const QString& path : {copy, beside, ownIni}) QFile::remove(path);
     for (const QString& path : existing)

@@ -5,36 +5,21 @@
 
 #include <windows.h>
 
-#include <string>
+#include <shellapi.h>
 
 int main() {
-  std::wstring line = GetCommandLineW();
-  std::size_t at = 0;
-  if (line.starts_with(L'"')) {
-    at = line.find(L'"', 1);
-    at = at == std::wstring::npos ? line.size() : at + 1;
-  } else {
-    at = line.find_first_of(L" \t");
-    if (at == std::wstring::npos) at = line.size();
-  }
-  at = line.find_first_not_of(L" \t", at);
-  if (at == std::wstring::npos) return 2;
-  std::wstring command = line.substr(at);
-  // The quotation marks that made it one argument are not part of it.
-  if (command.size() >= 2 && command.front() == L'"' && command.back() == L'"') {
-    command = command.substr(1, command.size() - 2);
-  }
+  int count = 0;
+  wchar_t** words = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (words == nullptr || count != 2) return 2;
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &process)) {
+  if (!CreateProcessW(nullptr, words[1], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &process)) {
     return 127;
   }
-  CloseHandle(process.hThread);
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 1;
   GetExitCodeProcess(process.hProcess, &code);
-  CloseHandle(process.hProcess);
   return static_cast<int>(code);
 }
