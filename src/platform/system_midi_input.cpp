@@ -3,11 +3,16 @@
 #include "platform/keyboard_source.h"
 #include "platform/midi_input_queue.h"
 
+#include <utility>
+
 namespace orv::platform {
 
 struct SystemMidiInput::Impl {
   MidiInputQueue queue;
-  std::vector<std::unique_ptr<KeyboardSource>> sources = systemKeyboardSources(queue);
+  // Made at the first open: finding the system's keyboards needs its MIDI libraries, which the
+  // window need not wait for.
+  std::vector<std::unique_ptr<KeyboardSource>> sources;
+  bool made = false;
 };
 
 SystemMidiInput::SystemMidiInput() : m_impl(std::make_unique<Impl>()) {}
@@ -18,6 +23,7 @@ SystemMidiInput::~SystemMidiInput() {
 
 void SystemMidiInput::open(Receiver receiver) {
   close();
+  if (!std::exchange(m_impl->made, true)) m_impl->sources = systemKeyboardSources(m_impl->queue);
   m_impl->queue.start(std::move(receiver));
   for (const auto& source : m_impl->sources) source->open();
 }

@@ -53,7 +53,7 @@ for file in ./usr/bin/orveditor \
   $share/metainfo/io.github.orveditor.OrvEditor.metainfo.xml \
   $share/man/man1/orveditor.1.gz \
   $share/doc/orveditor/copyright $share/doc/orveditor/changelog.gz \
-  ./usr/lib/orveditor/modules/orveditor-synth.so; do
+  ./usr/lib/orveditor/modules/orveditor-{ports,synth}.so; do
   grep -qxF "$file" <<<"$contents" || fail "the package lacks $file"
 done
 

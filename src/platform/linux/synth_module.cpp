@@ -1,4 +1,4 @@
-// The module the program loads at the built-in synthesizer's first open (BuiltInSynth): the
+// The module the program loads at the built-in synthesizer's first open (see modules.h): the
 // synthesizer behind the MIDI service's interface, so that the program needs none of its symbols.
 #include "platform/linux/fluid_synth_output.h"
 #include "platform/midi_service.h"
