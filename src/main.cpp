@@ -13,9 +13,12 @@
 #include "platform/system.h"
 #include "platform/system_midi_input.h"
 #include "platform/system_midi_service.h"
+#include "platform/window_system.h"
 #include "shell/form1.h"
 
 int main(int argc, char* argv[]) {
+  // Read while the toolkit connects to the display; waited for on every way out of main.
+  const orv::platform::FontConfigurationReader fontConfiguration;
   if (!orv::platform::displayAvailable()) {
     std::fputs(
         "OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"

@@ -1,11 +1,29 @@
 #pragma once
 
 // What the editor needs from the window system beyond the toolkit: held keys reported as repeated
-// presses, and keys known by their place on the keyboard whatever its layout.
+// presses, keys known by their place on the keyboard whatever its layout, and the system's font
+// configuration read while the toolkit starts.
 
 #include <QtGlobal>
 
+#include <thread>
+
 namespace orv::platform {
+
+// Reads the system's font configuration on a thread of its own, from construction on, so that the
+// toolkit's first font, some ten milliseconds later, finds it read instead of reading it then (some
+// 5 ms of a start on Linux, where every program parses the configuration files anew). Where the
+// toolkit needs no such reading (Windows) nothing is done. The destructor waits for the thread.
+class FontConfigurationReader {
+ public:
+  FontConfigurationReader();
+  ~FontConfigurationReader();
+  FontConfigurationReader(const FontConfigurationReader&) = delete;
+  FontConfigurationReader& operator=(const FontConfigurationReader&) = delete;
+
+ private:
+  std::thread m_thread;
+};
 
 // Asks the window system to report a held key as repeated presses with one release at the end,
 // instead of a release and press pair for every repeat. Only an X11 connection needs and allows

@@ -12,9 +12,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <system_error>
 
 #include "platform/system.h"
 
+#include <fontconfig/fontconfig.h>
 #include <xcb/xcb.h>
 // The XKB protocol header names a member `explicit`.
 #define explicit explicit_
@@ -70,6 +72,20 @@ bool waylandAnswers() {
 }
 
 }  // namespace
+
+FontConfigurationReader::FontConfigurationReader() {
+  // Fontconfig publishes the configuration it read with one atomic exchange: a toolkit that asks
+  // before this thread is done reads its own copy, and one of the two is dropped.
+  try {
+    m_thread = std::thread([] { FcInit(); });
+  } catch (const std::system_error&) {
+    // No thread to spare: the toolkit reads the configuration itself, as without this.
+  }
+}
+
+FontConfigurationReader::~FontConfigurationReader() {
+  if (m_thread.joinable()) m_thread.join();
+}
 
 bool displayAvailable() {
   const QByteArray chosen = qgetenv("QT_QPA_PLATFORM");
