@@ -99,11 +99,15 @@ QFont scoreFont(qreal devicePixelRatio) {
   font.setFixedPitch(true);
   // Unsmoothed only where the font found has pixel drawings for this size: the outlines of any
   // other (BIZ UDGothic on a Windows without MS Gothic, say) come out jagged without smoothing.
-  const QString found = QFontInfo(font).family();
-  const bool pixelDrawings =
-      pixelSize && (found == QStringLiteral("Konatu Tohaba") || found == msGothic ||
-                    found == QStringLiteral("ＭＳ ゴシック"));
-  font.setStyleStrategy(pixelDrawings ? QFont::NoAntialias : QFont::PreferAntialias);
+  // The font is looked up as it will be drawn, so that the text area finds it loaded.
+  font.setStyleStrategy(pixelSize ? QFont::NoAntialias : QFont::PreferAntialias);
+  if (pixelSize) {
+    const QString found = QFontInfo(font).family();
+    if (found != QStringLiteral("Konatu Tohaba") && found != msGothic &&
+        found != QStringLiteral("ＭＳ ゴシック")) {
+      font.setStyleStrategy(QFont::PreferAntialias);
+    }
+  }
   return font;
 }
 
@@ -112,6 +116,16 @@ QFont scoreFont(qreal devicePixelRatio) {
 Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
     : QMainWindow(parent), m_services(services), m_context(std::move(context)) {
   setObjectName(QStringLiteral("Form1"));
+  // The window's font, which every control without one of its own takes as it is created, is a
+  // proportional Japanese gothic at 9 points, as the window's captions were drawn for. Its
+  // full-width letters are narrow enough for the closed lists: they show about 94 px of text, and
+  // in a Western default font the widest naming system, "英米系(ＡＢＣ調)＃", needs some 105 px,
+  // with the cut-off mark all that told it from the flat one; the longest instrument names ("025:
+  // Acoustic Guitar (nylon)") stay whole as well. Given before any control exists, it costs no
+  // second font per control, and the menu's captions need no search for a font that has them.
+  setFont(japaneseFont({QStringLiteral("IPAPGothic"), QStringLiteral("MS PGothic"),
+                        QStringLiteral("Konatu"), QApplication::font().family()},
+                       9, false));
   // What the window's first picture does not need follows as soon as the window runs its events,
   // before any input reaches it: the icon, nine pictures to read and hand to the window system,
   // and the key repeat asked of the window system, a round trip to its server. Key mode strikes a
@@ -271,14 +285,6 @@ void Form1::createControls() {
   }
   Cmd_Cod[0] = button(indexed("Cmd_Cod", 0), QStringLiteral("CrLf"), 3120, 720, 615, 300);
   Combo3 = combo("Combo3", 6360, 720, 1815, 300);
-  // The closed list shows about 94 px of text. In the default font the widest entry,
-  // "英米系(ＡＢＣ調)＃", needs some 105 px, and the cut-off mark was all that told it from the
-  // flat one. A proportional Japanese font narrows the full-width letters enough to show it whole;
-  // in the instrument list it keeps the longest names ("025: Acoustic Guitar (nylon)") whole.
-  const QFont listFont = japaneseFont(
-      {QStringLiteral("IPAPGothic"), QStringLiteral("MS PGothic"), QStringLiteral("Konatu")}, 9,
-      false);
-  for (QComboBox* list : {Combo1, Combo2, Combo3}) list->setFont(listFont);
 
   Opt_Oct[0] = option("Opt_Oct", 0, QStringLiteral("<"), 120, 1080, 300, 780);
 
@@ -374,6 +380,8 @@ void Form1::createMenu() {
   QMenuBar* bar = menuBar();
   bar->setNativeMenuBar(false);
   mnuFile = bar->addMenu(QStringLiteral("ファイル(&F)"));
+  // Opened, the menu is a window of its own, which would take the application's font.
+  mnuFile->setFont(font());
   mnuFile->setObjectName(QStringLiteral("mnuFile"));
   auto item = [&](const char* name, const QString& caption) {
     QAction* a = mnuFile->addAction(caption);
