@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <xcb/xcb.h>
@@ -50,7 +51,9 @@ struct XServer {
   }
 };
 
-// Milliseconds from fork to the first top-level window mapped; the program is ended after.
+// Milliseconds from fork to the first top-level window mapped. The program is ended after, and
+// the next start waits until the X server has destroyed its window and a moment has passed: the
+// server's and the kernel's clean-up of one program would otherwise fall on the next one's start.
 double timeToMap(xcb_connection_t* x, const std::vector<const char*>& command) {
   const Clock::time_point start = Clock::now();
   const pid_t child = fork();
@@ -59,17 +62,28 @@ double timeToMap(xcb_connection_t* x, const std::vector<const char*>& command) {
     _exit(127);
   }
   double ms = -1;
+  xcb_window_t window = XCB_NONE;
   while (xcb_generic_event_t* event = xcb_wait_for_event(x)) {
-    const bool mapped = (event->response_type & 0x7f) == XCB_MAP_NOTIFY &&
-                        !reinterpret_cast<xcb_map_notify_event_t*>(event)->override_redirect;
+    if ((event->response_type & 0x7f) == XCB_MAP_NOTIFY) {
+      const auto* map = reinterpret_cast<xcb_map_notify_event_t*>(event);
+      if (!map->override_redirect) window = map->window;
+    }
     std::free(event);
-    if (mapped) {
+    if (window != XCB_NONE) {
       ms = std::chrono::duration<double, std::milli>(Clock::now() - start).count();
       break;
     }
   }
   kill(child, SIGTERM);
   waitpid(child, nullptr, 0);
+  while (xcb_generic_event_t* event = xcb_wait_for_event(x)) {
+    const bool destroyed =
+        (event->response_type & 0x7f) == XCB_DESTROY_NOTIFY &&
+        reinterpret_cast<xcb_destroy_notify_event_t*>(event)->window == window;
+    std::free(event);
+    if (destroyed) break;
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
   return ms;
 }
 

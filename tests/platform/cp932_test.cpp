@@ -30,6 +30,10 @@ TEST(Cp932, ConvertsByTheMicrosoftTableAndMarksWhatItCannot) {
       EXPECT_EQ(encode(text).bytes.toHex(' '), bytes.toHex(' '));
     }
   }
+  // Every byte below 0x80 is its own character, the backslash of a Windows path included.
+  QByteArray ascii;
+  for (int byte = 0; byte < 0x80; ++byte) ascii += char(byte);
+  EXPECT_EQ(decode(ascii).text, QString::fromLatin1(ascii));
   // Signs the table holds only in another form are written as that form, on every system: the
   // JIS forms an input method may type, and the yen sign and overline of a JIS keyboard.
   const std::pair<QString, QByteArray> kOneWay[] = {

@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace orv::platform::cp932 {
@@ -47,6 +48,12 @@ class Converter {
 Decoded decode(QByteArrayView bytes) {
   Decoded result;
   if (bytes.isEmpty()) return result;
+  // The table maps every byte below 0x80 to the same code (0x5C stays the backslash): text of
+  // those alone needs no converter, whose first use loads glibc's table module.
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return (c & 0x80) == 0; })) {
+    result.text = QString::fromLatin1(bytes);
+    return result;
+  }
   Converter conv(kUtf16, kCp932);
   QString& text = result.text;
   const char* const begin = bytes.data();
