@@ -16,26 +16,46 @@
 #include "platform/window_system.h"
 #include "shell/form1.h"
 
+namespace {
+
+[[noreturn]] void noDisplay() {
+  std::fputs(
+      "OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"
+      "OrvEditor: no display found (no X server or Wayland compositor answers at DISPLAY or "
+      "WAYLAND_DISPLAY).\n",
+      stderr);
+  std::_Exit(EXIT_FAILURE);  // also from inside the toolkit's start, which nothing may undo
+}
+
+QtMessageHandler previousHandler = nullptr;
+
+void noDisplayOnFatal(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type == QtFatalMsg) noDisplay();
+  if (previousHandler) previousHandler(type, context, text);
+}
+
+}  // namespace
+
 int main(int argc, char* argv[]) {
-  // Read while the toolkit connects to the display; waited for on every way out of main.
-  const orv::platform::FontConfigurationReader fontConfiguration;
-  if (!orv::platform::displayAvailable()) {
-    std::fputs(
-        "OrvEditor: 画面(ディスプレイ)に接続できません。デスクトップ上で起動してください。\n"
-        "OrvEditor: no display found (no X server or Wayland compositor answers at DISPLAY or "
-        "WAYLAND_DISPLAY).\n",
-        stderr);
-    return EXIT_FAILURE;
-  }
+  orv::platform::readFontConfigurationAhead();
+  if (!orv::platform::displayAvailable()) noDisplay();
   // The whole command line is the document's path, so the toolkit is given none of it: it would
   // take out whatever looks like one of its own options (a file named "-reverse", the path after
   // "-style") before the path is joined.
   const QStringList arguments = orv::platform::commandLineArguments(argc, argv);
   int toolkitArgc = 1;
+  // A display that answers may still refuse the toolkit (an X server that does not let this user
+  // in, one on another host that is gone): the toolkit's fatal message then gives way to the same
+  // words and status.
+  previousHandler = qInstallMessageHandler(noDisplayOnFatal);
   QApplication app(toolkitArgc, argv);
+  qInstallMessageHandler(previousHandler);
   QApplication::setApplicationName(QStringLiteral("OrvEditor"));
   QApplication::setApplicationVersion(QStringLiteral(ORV_VERSION));
   QApplication::setDesktopFileName(QStringLiteral("io.github.orveditor.OrvEditor"));
+  // The menu bar is the window's own: looking for a desktop's global menu bar would cost a round
+  // trip to the session's message bus before the window can show.
+  QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
 
   // The toolkit's own texts in Japanese: those shipped beside a copied program, else the
   // system's.

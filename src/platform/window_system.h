@@ -6,24 +6,13 @@
 
 #include <QtGlobal>
 
-#include <thread>
-
 namespace orv::platform {
 
-// Reads the system's font configuration on a thread of its own, from construction on, so that the
-// toolkit's first font, some ten milliseconds later, finds it read instead of reading it then (some
-// 5 ms of a start on Linux, where every program parses the configuration files anew). Where the
-// toolkit needs no such reading (Windows) nothing is done. The destructor waits for the thread.
-class FontConfigurationReader {
- public:
-  FontConfigurationReader();
-  ~FontConfigurationReader();
-  FontConfigurationReader(const FontConfigurationReader&) = delete;
-  FontConfigurationReader& operator=(const FontConfigurationReader&) = delete;
-
- private:
-  std::thread m_thread;
-};
+// Starts reading the system's font configuration on a thread of its own, which runs only on
+// time no other thread wants, so that the toolkit's first font, some ten milliseconds later, finds
+// it read instead of reading it then (some 5 ms of a start on Linux, where every program parses
+// the configuration files anew). Where the toolkit needs no such reading (Windows) nothing is done.
+void readFontConfigurationAhead();
 
 // Asks the window system to report a held key as repeated presses with one release at the end,
 // instead of a release and press pair for every repeat. Only an X11 connection needs and allows

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Where no display answers, the editor says so in its own words and ends with status 1: no display
-# named, an X display whose server is gone, and a Wayland socket that a compositor left behind.
+# named, an X display whose server is gone, a Wayland socket that a compositor left behind, and a
+# display on the network that the toolkit itself cannot reach.
 # Usage: no_display.sh PATH-TO-ORVEDITOR
 set -euo pipefail
 
@@ -29,6 +30,7 @@ none named|
 a stale DISPLAY|DISPLAY=:$number
 a dead Wayland socket|WAYLAND_DISPLAY=wayland-0
 both|DISPLAY=:$number WAYLAND_DISPLAY=wayland-0
+a network display|DISPLAY=localhost:$number
 LIST
-echo "$((4 - failed)) passed, $failed failed"
+echo "$((5 - failed)) passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -4,15 +4,20 @@
 #include <QFile>
 #include <QGuiApplication>
 
+#include <pthread.h>
+#include <sched.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <string>
 #include <system_error>
+#include <thread>
 
 #include "platform/system.h"
 
@@ -35,17 +40,39 @@ using Reply = std::unique_ptr<T, FreeReply>;
 
 constexpr quint32 kKeyCodeOffset = 8;
 
-// Whether the X server that DISPLAY names takes a connection. The connection stays open until the
-// program ends: a server whose last client leaves resets itself (Xvfb, an Xorg started by xinit),
-// and would refuse the toolkit's own connection, made a moment later, while it does.
+// Whether a socket of this machine takes a connection. Nothing is sent on it: a server counts a
+// connection as a client only once the client has introduced itself, so closing it again never
+// makes a server whose last client left (Xvfb, an Xorg started by xinit) reset itself while the
+// toolkit connects.
+bool socketAnswers(const std::string& path, bool abstract) {
+  sockaddr_un address{};
+  const std::size_t offset = abstract ? 1 : 0;  // an abstract name starts with a zero byte
+  if (path.size() + offset >= sizeof address.sun_path) return false;
+  address.sun_family = AF_UNIX;
+  std::memcpy(address.sun_path + offset, path.data(), path.size());
+  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return false;
+  const auto length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + offset +
+                                             (abstract ? path.size() : sizeof address.sun_path));
+  const bool answers = connect(fd, reinterpret_cast<const sockaddr*>(&address), length) == 0;
+  close(fd);
+  return answers;
+}
+
+// Whether an X server listens where DISPLAY points, found by its local socket (the abstract one or
+// the file, as libxcb tries them). A display on another host (over ssh, say) is left to the
+// toolkit, as is a server that refuses the toolkit once connected: main turns the toolkit's fatal
+// message into the same words.
 bool x11Answers() {
   if (qEnvironmentVariableIsEmpty("DISPLAY")) return false;
-  struct Disconnect {
-    void operator()(xcb_connection_t* connection) const { xcb_disconnect(connection); }
-  };
-  static std::unique_ptr<xcb_connection_t, Disconnect> connection;
-  connection.reset(xcb_connect(nullptr, nullptr));
-  return xcb_connection_has_error(connection.get()) == 0;
+  char* host = nullptr;
+  int number = 0;
+  if (xcb_parse_display(nullptr, &host, &number, nullptr) == 0) return false;
+  const std::string name = host ? host : "";
+  std::free(host);
+  if (!name.empty() && name != "unix") return true;
+  const std::string path = "/tmp/.X11-unix/X" + std::to_string(number);
+  return socketAnswers(path, true) || socketAnswers(path, false);
 }
 
 // Whether a compositor serves the socket that WAYLAND_DISPLAY names (a path of its own, or a name
@@ -59,32 +86,24 @@ bool waylandAnswers() {
       QFile::encodeName(QDir::isAbsolutePath(name)
                             ? name
                             : qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + name);
-  sockaddr_un address{};
-  if (path.size() >= static_cast<qsizetype>(sizeof address.sun_path)) return false;
-  address.sun_family = AF_UNIX;
-  std::memcpy(address.sun_path, path.constData(), static_cast<std::size_t>(path.size()));
-  const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  if (fd < 0) return false;
-  const bool answers =
-      connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
-  close(fd);
-  return answers;
+  return socketAnswers(path.toStdString(), false);
 }
 
 }  // namespace
 
-FontConfigurationReader::FontConfigurationReader() {
-  // Fontconfig publishes the configuration it read with one atomic exchange: a toolkit that asks
-  // before this thread is done reads its own copy, and one of the two is dropped.
+void readFontConfigurationAhead() {
   try {
-    m_thread = std::thread([] { FcInit(); });
+    std::thread([] {
+      // The window's thread comes first: where every core is busy, this one waits, and the
+      // toolkit reads the configuration itself, as without it. Fontconfig publishes what it read
+      // with one atomic exchange, and of two readings one is dropped.
+      const sched_param none{};
+      pthread_setschedparam(pthread_self(), SCHED_IDLE, &none);
+      FcInit();
+    }).detach();  // the program may end first: nothing of fontconfig's is torn down at exit
   } catch (const std::system_error&) {
-    // No thread to spare: the toolkit reads the configuration itself, as without this.
+    // No thread to spare: the toolkit reads the configuration itself.
   }
-}
-
-FontConfigurationReader::~FontConfigurationReader() {
-  if (m_thread.joinable()) m_thread.join();
 }
 
 bool displayAvailable() {

@@ -3,8 +3,7 @@
 namespace orv::platform {
 
 // Windows' fonts are the system's own, known to every program already.
-FontConfigurationReader::FontConfigurationReader() = default;
-FontConfigurationReader::~FontConfigurationReader() = default;
+void readFontConfigurationAhead() {}
 
 // Windows marks the presses of a held key as repeats itself.
 bool useDetectableKeyRepeat() {
