@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
@@ -71,6 +72,9 @@ QFont japaneseFont(const QStringList& families, int points, bool bold) {
   font.setFamilies(families);
   font.setPointSize(points);
   font.setBold(bold);
+  // Its own strategy, not the window's: with the window's, drawn alone, a gothic without a bold
+  // face would not be emboldened.
+  font.setStyleStrategy(QFont::PreferDefault);
   return font;
 }
 
@@ -123,9 +127,19 @@ Form1::Form1(const Services& services, StartupContext context, QWidget* parent)
   // with the cut-off mark all that told it from the flat one; the longest instrument names ("025:
   // Acoustic Guitar (nylon)") stay whole as well. Given before any control exists, it costs no
   // second font per control, and the menu's captions need no search for a font that has them.
-  setFont(japaneseFont({QStringLiteral("IPAPGothic"), QStringLiteral("MS PGothic"),
-                        QStringLiteral("Konatu"), QApplication::font().family()},
-                       9, false));
+  // Every caption is the program's own text, all of it in the gothic where one was found: the
+  // font is then used alone, without the search for fonts of other scripts that each new script
+  // of a font costs (some 2 ms of a start). Text from outside, a file's path and the names of
+  // devices, keeps that search (outsideTextFont).
+  QFont windowFont = japaneseFont({QStringLiteral("IPAPGothic"), QStringLiteral("MS PGothic"),
+                                   QStringLiteral("Konatu"), QApplication::font().family()},
+                                  9, false);
+  windowFont.setStyleStrategy(QFont::NoFontMerging);
+  if (!QFontDatabase::writingSystems(QFontInfo(windowFont).family())
+           .contains(QFontDatabase::Japanese)) {
+    windowFont.setStyleStrategy(QFont::PreferDefault);
+  }
+  setFont(windowFont);
   // What the window's first picture does not need follows as soon as the window runs its events,
   // before any input reaches it: the icon, nine pictures to read and hand to the window system,
   // and the key repeat asked of the window system, a round trip to its server. Key mode strikes a
@@ -363,6 +377,7 @@ void Form1::createControls() {
   Label1 = new QLabel(inner);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setTextFormat(Qt::PlainText);  // a file name, never markup
+Label1->setFont(outsideTextFont());
   place(Label1, 480, 7020, 2835, 255);
   Label1->hide();
   Label2 = new QLabel(inner);
@@ -520,8 +535,16 @@ void Form1::Form_Load() {
       platform::FileDialog::kHideReadOnly | platform::FileDialog::kOverwritePrompt;
 }
 
+QFont Form1::outsideTextFont() const {
+  QFont merging = font();
+  merging.setStyleStrategy(QFont::PreferDefault);
+  return merging;
+}
+
 void Form1::listDevices() {
   if (std::exchange(m_devicesListed, true)) return;
+  // Given here, after the window first shows: a list given a font makes its popup at once.
+Combo2->setFont(outsideTextFont());
   m_sound->FillDeviceList(m_services.midi.outputPorts());
 }
 

@@ -139,6 +139,9 @@ class Form1 : public QMainWindow {
   void createMenu();
   void connectHandlers();
   void applyScoreFont();
+  // The window's font, searching other fonts for what it lacks: for text the program does not
+  // write itself.
+  QFont outsideTextFont() const;
   // Fills the device list with the system's ports, once.
   void listDevices();
 
