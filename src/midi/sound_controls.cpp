@@ -64,10 +64,14 @@ void SoundControls::FillDeviceList(const QStringList& portNames) {
 
 void SoundControls::FillInstrumentList() {
   QComboBox& list = *m_widgets.Combo1;
+  // Added at once: one by one, the list's model reports each of the 128 rows on its own.
+  QStringList entries;
+  entries.reserve(static_cast<qsizetype>(kInstrumentNames.size()));
   for (int k = 0; k < static_cast<int>(kInstrumentNames.size()); ++k) {
-    list.addItem(QStringLiteral("%1: ").arg(k + 1, 3, 10, QChar(u'0')) +
-                 QString::fromLatin1(kInstrumentNames[k]));
+    entries << QStringLiteral("%1: ").arg(k + 1, 3, 10, QChar(u'0')) +
+                   QString::fromLatin1(kInstrumentNames[k]);
   }
+  list.addItems(entries);
   platform::setListIndex(list, 0);
 }
 
