@@ -37,6 +37,7 @@ TEST_F(StartUp, ReadsTheIniFileBesideTheProgramOrTheUsersOneAndOpensTheCommandLi
       {o + "ERR\r\nLastpath=/x\r\n", {}, {}, u"/x"_s, {}},
       {p + "ERR\r\n", {}, u"/p"_s, {}, {}},
       {p + unlookable, {}, u"/p"_s, {}, {}},
+      {p + "/dev/null/below", {}, u"/p"_s, u"/dev/null/below"_s, {}},  // not found, but kept
       {{}, o + "/own", u"/own"_s, {}, {}},
       {p, o + "/own", u"/p"_s, {}, {}},
   };
