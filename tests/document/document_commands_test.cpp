@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QRegularExpression>
-#include <QWindow>
 
 #include "support/file_bytes.h"
 #include "support/form_fixture.h"
@@ -180,20 +179,6 @@ TEST_F(FileCommandsTest, SpecialAndHugeFilesAreRefusedAtOnceAndChangeNothing) {
     EXPECT_EQ(messages.takeTexts(), QStringList{box});
     EXPECT_EQ(outcome().section(u" | "_s, 0, 0), u"a.orv 更新なし a.orv old"_s);
   }
-}
-
-TEST_F(FileCommandsTest, FileNamesAreShownAsTheyAreNotAsMarkup) {
-#ifdef Q_OS_WIN
-  const QString name = u"&amp;[x] %1.orv"_s;  // no "<", ">" or "*" in a Windows file name
-#else
-  const QString name = u"<i>&amp;[*].orv"_s;
-#endif
-  const QString path = put(name, "old\r\n");
-  start({path});
-  form->winId();  // the native window, whose title the desktop shows
-  EXPECT_EQ(form->windowHandle()->title(), form->document().TitleText + u' ' + path);
-  QTest::keyClicks(form->TextEdit, u"x"_s);
-  EXPECT_EQ(form->windowHandle()->title(), form->document().TitleText + u' ' + path + u"(更新)"_s);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <random>
 #include <tuple>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -124,8 +125,9 @@ TEST(OrvoFile, AFullDiskFailsSmallAndLargeSaves) {
 }
 
 // A name near the limit, a path past the old 260-character limit, and a relative path with "..":
-// each saves, and saves again over itself.
-TEST(OrvoFile, SavesUnderLongNamesLongPathsAndRelativePaths) {
+// each saves, and saves again over itself. On Linux also names of the file system's full 255
+// bytes, and a link, even one whose file does not exist yet, saved through to the file it names.
+TEST(OrvoFile, SavesUnderLongNamesLongPathsRelativePathsAndLinks) {
   QTemporaryDir dir;
   QString deep = dir.path();
   while (deep.size() < 240) deep += u"/a-folder-deep-down"_s;
@@ -133,11 +135,18 @@ TEST(OrvoFile, SavesUnderLongNamesLongPathsAndRelativePaths) {
   const QString previous = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(dir.path()) && QDir().mkdir(u"sub"_s));
   const auto back = qScopeGuard([&] { QDir::setCurrent(previous); });
-  const std::pair<QString, QString> rows[] = {
+  std::vector<std::pair<QString, QString>> rows = {
       {dir.filePath(QString(246, u'n') + u".orv"_s), {}},
       {deep + u"/score.orv"_s, {}},
       {u"sub/../relative.orv"_s, dir.filePath(u"relative.orv"_s)},
   };
+#ifndef Q_OS_WIN
+  const QString link = dir.filePath(u"link.orv"_s);
+  ASSERT_TRUE(QFile::link(u"sub/real.orv"_s, link));
+  rows.insert(rows.end(), {{dir.filePath(QString(80, u'和') + u".orv"_s), {}},  // 244 bytes
+                           {dir.filePath(QString(251, u'x') + u".orv"_s), {}},  // 255 bytes
+                           {link, dir.filePath(u"sub/real.orv"_s)}});
+#endif
   for (const auto& [path, lands] : rows) {
     SCOPED_TRACE(path.toStdString());
     for (const QString& text : {u"d4"_s, u"m8"_s}) {
@@ -146,7 +155,11 @@ TEST(OrvoFile, SavesUnderLongNamesLongPathsAndRelativePaths) {
       EXPECT_EQ(contents(lands.isEmpty() ? path : lands), text.toLatin1() + "\r\n");
     }
   }
-  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
+  EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(),
+            qsizetype(rows.size()) - 1);
+#ifndef Q_OS_WIN
+  EXPECT_TRUE(QFileInfo(link).isSymLink());
+#endif
 }
 
 #ifdef Q_OS_WIN

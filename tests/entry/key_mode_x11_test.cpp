@@ -2,9 +2,6 @@
 // auto-repeat and keys held through XTest (xdotool).
 #include <QProcess>
 
-#include <csignal>
-#include <cstdio>
-
 #include "support/form_fixture.h"
 
 namespace orv::test {
@@ -68,25 +65,9 @@ TEST_F(KeyModeX11, OverlappingKeysAndShiftKeepOneStrikePerPress) {
 }  // namespace
 }  // namespace orv::test
 
+// The X server is the caller's (tests/e2e/on_x_server.sh).
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  // The shell prints its pid, which Xvfb keeps, and Xvfb the free display it took once it serves.
-  FILE* xvfb =
-      popen("echo $$; exec Xvfb -displayfd 1 -screen 0 1024x768x24 -nolisten tcp 2>/dev/null", "r");
-  int pid = 0, display = -1;
-  if (xvfb == nullptr || std::fscanf(xvfb, "%d %d", &pid, &display) != 2) {
-    std::fputs("Xvfb did not start\n", stderr);
-    return 1;
-  }
-  qputenv("DISPLAY", ":" + QByteArray::number(display));
-  qputenv("QT_QPA_PLATFORM", "xcb");
-  qunsetenv("WAYLAND_DISPLAY");
-  int result = 1;
-  {
-    QApplication app(argc, argv);
-    result = RUN_ALL_TESTS();
-  }
-  kill(pid, SIGTERM);
-  pclose(xvfb);
-  return result;
+  QApplication app(argc, argv);
+  return RUN_ALL_TESTS();
 }

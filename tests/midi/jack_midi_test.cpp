@@ -1,13 +1,10 @@
 // The real window and MIDI service against a real JACK server: a private `jackd -d dummy` and
 // jack_midi_dump as the receiver, started and stopped here.
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTimer>
 
 #include "platform/system_midi_input.h"
 #include "platform/system_midi_service.h"
-#include "support/file_bytes.h"
 #include "support/form_fixture.h"
 #include "support/jack_keyboard.h"
 
@@ -90,16 +87,6 @@ class JackMidi : public FormFixture {
   std::optional<platform::SystemMidiInput> input;
 };
 
-// Resident memory of this process, in KiB.
-long residentKiB() {
-  QFile status(u"/proc/self/status"_s);
-  if (!status.open(QIODevice::ReadOnly)) return 0;
-  for (const QByteArray& line : status.readAll().split('\n')) {
-    if (line.startsWith("VmRSS:")) return line.mid(6).trimmed().split(' ').front().toLong();
-  }
-  return 0;
-}
-
 TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
   // Whatever the toolkit says is its own; the MIDI libraries must say nothing.
   const QtMessageHandler toolkit =
@@ -150,7 +137,7 @@ TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
   qInstallMessageHandler(toolkit);
 }
 
-TEST_F(JackMidi, AKeyboardPluggedInLaterComposesIsHeardAsPlayedAndOutlivesAFlood) {
+TEST_F(JackMidi, AKeyboardPluggedInLaterComposesIsHeardAsPlayedAndIsFoundAfterARestart) {
   // The editor's own input port, already there when the outputs are listed, is not one of them.
   midiInput = &input.emplace();
   input->open([](const platform::PlayedEvent&) {});
@@ -167,7 +154,7 @@ TEST_F(JackMidi, AKeyboardPluggedInLaterComposesIsHeardAsPlayedAndOutlivesAFlood
   EXPECT_TRUE(
       QTest::qWaitFor([&] { return keyboard->connectedTo("OrvEditor-input:keyboards"); }, 1000));
 
-  // E, length 4, the pedal; G two octaves up, the pedal; C E G in chord mode and the pedal.
+  // E, length 4, the pedal; C E G in chord mode (in one cycle) and the pedal.
   const auto play = [&](std::vector<unsigned char> bytes, const std::function<bool()>& until) {
     keyboard->play(std::move(bytes));
     EXPECT_TRUE(QTest::qWaitFor(until, kWaitMs));
@@ -175,72 +162,29 @@ TEST_F(JackMidi, AKeyboardPluggedInLaterComposesIsHeardAsPlayedAndOutlivesAFlood
   const auto shown = [&](const QString& token) {
     return [&f, token] { return f.Cmd_Tone->text() == token; };
   };
-  const auto written = [&](const QString& text) {
-    return [&f, text] { return f.TextEdit->Text() == text; };
-  };
   play({0x90, 64, 90}, shown(u"m"_s));
   keyboard->play({0x80, 64, 0});
   mouse(MouseClick, f.Opt_Lng[3]);
   keyboard->play({0xB0, 64, 127});
-  play({0xB0, 64, 0}, written(u"m4"_s));
-  play({0x90, 79, 100}, shown(u"s4"_s));
-  keyboard->play({0x80, 79, 0});
-  keyboard->play({0xB0, 64, 127});
-  play({0xB0, 64, 0}, written(u"m4s4"_s));
+  play({0xB0, 64, 0}, [&f] { return f.TextEdit->Text() == u"m4"_s; });
   mouse(MouseClick, f.Chk_Ham);
   for (const unsigned char note : {60, 64, 67}) keyboard->play({0x90, note, 80});
-  play({0xB0, 64, 127}, written(u"m4s4[dms]"_s));
+  play({0xB0, 64, 127}, [&f] { return f.TextEdit->Text() == u"m4[dms]"_s; });
   for (const unsigned char note : {60, 64, 67}) keyboard->play({0x80, note, 0});
-  const QString score = appFolder.filePath(u"played.orv"_s);
-  dialog.choose(score);
-  f.mnuCreateNewFile->trigger();
-  EXPECT_EQ(contents(score), "m4s4[dms]\r\n");
-  const Events heard = {"90 40 5a", "80 40 00", "90 4f 64", "80 4f 00", "90 3c 50",
-                        "90 40 50", "90 43 50", "80 3c 00", "80 40 00", "80 43 00"};
-  EXPECT_EQ(receive(10), heard);
+  Events heard = {"90 40 5a", "80 40 00", "90 3c 50", "90 40 50",
+                  "90 43 50", "80 3c 00", "80 40 00", "80 43 00"};
+  EXPECT_EQ(receive(8), heard);
 
   // Unplugged while D is held: its note ends.
   mouse(MouseClick, f.Chk_Ham);
   play({0x90, 62, 100}, shown(u"r"_s));
   keyboard.reset();
-  Events unplugged = heard;
-  unplugged.insert(unplugged.end(), {"90 3e 64", "80 3e 00"});
-  EXPECT_EQ(receive(12), unplugged);
+  heard.insert(heard.end(), {"90 3e 64", "80 3e 00"});
+  EXPECT_EQ(receive(10), heard);
 
-  // Ten thousand events within about a second: the window goes on answering, a note played
-  // after them still composes, and memory stays where it was.
-  std::optional<JackKeyboard> sequencer;
-  sequencer.emplace("TestSequencer");
-  ASSERT_TRUE(
-      QTest::qWaitFor([&] { return sequencer->connectedTo("OrvEditor-input:keyboards"); }, 1000));
-  const long before = residentKiB();
-  bool answered = false;
-  QTimer::singleShot(0, &f, [&] { answered = true; });
-  for (int i = 0; i < 500; ++i) {
-    for (int j = 0; j < 10; ++j) {
-      sequencer->play({0x90, 61, 100});
-      sequencer->play({0x80, 61, 0});
-    }
-    QTest::qWait(1);
-  }
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] {
-        sequencer->play({0x90, 64, 100});
-        sequencer->play({0x80, 64, 0});
-        QTest::qWait(50);
-        return f.Cmd_Tone->text() == u"m"_s;
-      },
-      kWaitMs));
-  EXPECT_TRUE(answered);
-  EXPECT_LT(residentKiB() - before, 16 * 1024);
-  std::printf("flood: %llu of 10000 events dropped\n",
-              static_cast<unsigned long long>(input->droppedEvents()));
-
-  // The server stops and starts again: its keyboards are found again. (The output and the
-  // test's own clients go first: libjack crashes closing a client of a server that has been
-  // replaced.)
+  // The server stops and starts again: its keyboards are found again. (The output goes first:
+  // libjack crashes closing a client of a server that has been replaced.)
   service->close();
-  sequencer.reset();
   server.terminate();
   ASSERT_TRUE(server.waitForFinished(kWaitMs));
   QTest::qWait(300);  // the window hears of the end, as it would while the server restarts

@@ -59,14 +59,9 @@ TEST_F(KeyboardInputTest, NotesChooseKeysLikeClicksSoundAsPlayedAndThePedalInser
             (Sent{0x5A4090, 0x464080, 0x644F90, 0x004F80, 0x503C90, 0x504090, 0x504390}));
   // Other kinds of message are not passed on; a key struck twice without a release sounds once.
   midi.sent.clear();
-  for (const auto& other : std::vector<std::vector<unsigned char>>{{0xE0, 0, 64},
-                                                                   {0xB0, 1, 64},
-                                                                   {0xC0, 5},
-                                                                   {0xF0, 0x7E, 0xF7},
-                                                                   {0xF8},
-                                                                   {0xFE},
-                                                                   {0x90, 60, 99}})
-    play(other);
+  const std::vector<unsigned char> others[] = {
+      {0xE0, 0, 64}, {0xB0, 1, 64}, {0xC0, 5}, {0xF0, 0x7E, 0xF7}, {0xF8}, {0xFE}, {0x90, 60, 99}};
+  for (const auto& other : others) play(other);
   EXPECT_EQ(std::tuple(midi.sent, token()), std::tuple(Sent{}, u"[dms]"_s));
 
   // Switching MIDI off ends the notes held; a keyboard plugged out ends its own.

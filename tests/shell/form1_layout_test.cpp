@@ -54,7 +54,12 @@ class Form1Layout : public FormFixture {};
 // only, which holds none: what the chosen fonts draw is checked on Linux, where they are installed.
 const bool kWithoutFonts = QSysInfo::kernelType() == u"winnt"_s;
 
-TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
+// The keyboard looks like a piano, whose PC-key labels cover the octave labels in Key mode.
+TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlaceAndAKeyboardLikeAPiano) {
+  // The system's own style where there is one (Windows' draws buttons in the theme's colours).
+  const QString style = QApplication::style()->name();
+  if (QStyleFactory::keys().contains(u"windowsvista"_s)) QApplication::setStyle(u"windowsvista"_s);
+  const auto restore = qScopeGuard([&] { QApplication::setStyle(style); });
   // Armenian: in DejaVu Sans, in none of the Japanese gothics.
   const QString outside = u"Հայերեն"_s;
   midi.ports = {outside};
@@ -100,15 +105,7 @@ TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlace) {
   const QList<QPushButton*> clicked{f.Opt_Scl[4], f.Opt_Lng[3], f.Opt_Oct[1], f.Opt_Sln[2]};
   for (QPushButton* b : clicked) QTest::mouseClick(b, Qt::LeftButton);
   for (QPushButton* b : clicked) EXPECT_EQ(b->isChecked(), b == clicked.last());
-}
 
-TEST_F(Form1Layout, KeyboardLooksLikeAPianoWhosePcKeyLabelsCoverTheOctaveLabelsInKeyMode) {
-  // The system's own style where there is one (Windows' draws buttons in the theme's colours).
-  const QString style = QApplication::style()->name();
-  if (QStyleFactory::keys().contains(u"windowsvista"_s)) QApplication::setStyle(u"windowsvista"_s);
-  const auto restore = qScopeGuard([&] { QApplication::setStyle(style); });
-  shell::Form1& f = start();
-  showActive();
   QWidget* inner = f.centralWidget();
   const QList<QObject*>& order = inner->children();
   for (int k = 0; k < 25; ++k) {

@@ -1,4 +1,5 @@
 #include <QDir>
+#include <QWindow>
 
 #include "platform/cp932.h"
 #include "platform/profile_ini_reader.h"
@@ -15,7 +16,12 @@ class StartUp : public FormFixture {};
 TEST_F(StartUp, ReadsTheIniFileBesideTheProgramOrTheUsersOneAndOpensTheCommandLinesDocument) {
   platform::ProfileIniReader profile;
   iniReader = &profile;
-  const QString song = appFolder.filePath(u"my song.orv"_s);
+  // A file name is shown as it is, not as markup, in the caption of the window and as changed.
+#ifdef Q_OS_WIN
+  const QString song = appFolder.filePath(u"&amp;[x] %1.orv"_s);  // no "<", ">" or "*" there
+#else
+  const QString song = appFolder.filePath(u"<i>&amp;[*] %1.orv"_s);
+#endif
   ASSERT_TRUE(put(song, "d4 r4") && QDir(appFolder.path()).mkpath(u"config"_s));
   const QString beside = appFolder.filePath(u"orvfiler.ini"_s);
   const QString own = appFolder.filePath(u"config/orvfiler.ini"_s);
@@ -37,6 +43,7 @@ TEST_F(StartUp, ReadsTheIniFileBesideTheProgramOrTheUsersOneAndOpensTheCommandLi
       {o + "ERR\r\nLastpath=/x\r\n", {}, {}, u"/x"_s, {}},
       {p + "ERR\r\n", {}, u"/p"_s, {}, {}},
       {p + unlookable, {}, u"/p"_s, {}, {}},
+      {p + "/dev/null/below", {}, u"/p"_s, u"/dev/null/below"_s, {}},  // not found, but kept
       {{}, o + "/own", u"/own"_s, {}, {}},
       {p, o + "/own", u"/p"_s, {}, {}},
   };
@@ -55,8 +62,11 @@ TEST_F(StartUp, ReadsTheIniFileBesideTheProgramOrTheUsersOneAndOpensTheCommandLi
     EXPECT_EQ(f.document().LastFolder, lastFolder);
     EXPECT_EQ(f.document().FilePath, document);
     EXPECT_EQ(f.Label1->text(), document);
-    EXPECT_EQ(f.windowTitle(), u"Orvo Editor Ver0.21β "_s + document);
     EXPECT_EQ(f.TextEdit->toPlainText(), document.isEmpty() ? QString() : u"d4 r4"_s);
+    f.winId();  // the native window, whose title the desktop shows
+    EXPECT_EQ(f.windowHandle()->title(), u"Orvo Editor Ver0.21β "_s + document);
+    QTest::keyClicks(f.TextEdit, u"x"_s);
+    EXPECT_EQ(f.windowHandle()->title(), u"Orvo Editor Ver0.21β "_s + document + u"(更新)"_s);
     // Only read: no file appears where there was none.
     EXPECT_EQ(QFile::exists(beside), !besideIni.isEmpty());
     EXPECT_EQ(QFile::exists(own), !ownIni.isEmpty());

@@ -3,13 +3,13 @@
 
 #include <bit>
 #include <ctime>
+#include <functional>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
 
 #include "platform/qt_process_launcher.h"
-#include "support/event_steps.h"
 #include "support/form_fixture.h"
 #include "support/recording_player.h"
 
@@ -27,6 +27,19 @@ double cpuMilliseconds() {
 #else
   return double(std::clock()) * 1000 / CLOCKS_PER_SEC;
 #endif
+}
+
+// Runs `action` once, as soon as `condition` holds: checked every few milliseconds by whichever
+// event loop runs, nested ones included, until `owner` goes. The action may itself wait in an
+// event loop; the other steps go on meanwhile.
+void when(QObject& owner, std::function<bool()> condition, std::function<void()> action) {
+  auto* timer = new QTimer(&owner);
+  QObject::connect(timer, &QTimer::timeout, [timer, condition, action] {
+    if (!condition()) return;
+    timer->stop();
+    action();
+  });
+  timer->start(5);
 }
 
 QString commandLine(const QString& player, const QString& document) {

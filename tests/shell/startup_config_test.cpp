@@ -52,11 +52,5 @@ TEST(StartupConfig, ReadsTheVirtualStoreCopyThenTheIniBesideTheProgramThenTheUse
   EXPECT_EQ(StartupConfig::virtualStoreCopy(u"//server/share/orvfiler.ini"_s, store), QString());
 }
 
-TEST(StartupConfig, KeepsTheLastFolderUnlessTheSystemRefusesToLookItUp) {
-  for (const QString& kept : {QDir::tempPath(), u"/dev/null/below"_s})
-    EXPECT_EQ(StartupConfig::probedFolder(kept), kept);
-  EXPECT_EQ(StartupConfig::probedFolder(QDir::tempPath() + u"\0x"_s), QString());
-}
-
 }  // namespace
 }  // namespace orv::shell

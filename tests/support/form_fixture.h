@@ -23,12 +23,9 @@
 #include "platform/unavailable_services.h"
 #include "shell/form1.h"
 #include "shell/startup_config.h"
-#include "support/fake_ini_reader.h"
 #include "support/qt_printers.h"
-#include "support/recording_midi_service.h"
-#include "support/scripted_file_dialog.h"
-#include "support/scripted_message_box.h"
 #include "support/test_keyboards.h"
+#include "support/window_doubles.h"
 
 namespace orv::test {
 

@@ -2,6 +2,7 @@
 
 #include <QImage>
 
+#include <algorithm>
 #include <cstdlib>
 #include <utility>
 #include <vector>
@@ -35,12 +36,9 @@ inline std::vector<std::pair<int, int>> stems(const QImage& image) {
 
 // Whether `found` are nine stems of one width and, within a tenth, one ink: "mmm" drawn evenly.
 inline bool nineEvenStems(const std::vector<std::pair<int, int>>& found) {
-  if (found.size() != 9) return false;
-  for (const auto& [width, ink] : found) {
-    if (width != found[0].first || std::abs(ink - found[0].second) > found[0].second / 10) {
-      return false;
-    }
-  }
-  return true;
+  return found.size() == 9 && std::ranges::all_of(found, [&](const std::pair<int, int>& stem) {
+           return stem.first == found[0].first &&
+                  std::abs(stem.second - found[0].second) <= found[0].second / 10;
+         });
 }
 }  // namespace orv::test

@@ -1,9 +1,11 @@
 #include "platform/qt_file_dialog.h"
+#include "platform/qt_message_box.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -52,6 +54,22 @@ TEST(QtFileDialog, SaveAsAsksBeforeReplacingAnExistingFile) {
     }
   }
   EXPECT_EQ(test::contents(other), "keep\r\n");
+}
+
+// File names reach the boxes; markup in one must show as typed.
+TEST(QtMessageBox, ShowsItsTextAsPlainText) {
+  const QString text = u"<b>a&amp;b</b> [*].orv"_s;
+  QString shown;
+  QTimer::singleShot(0, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    for (const QLabel* label : box->findChildren<QLabel*>())
+      if (label->text() == text && label->textFormat() == Qt::PlainText) shown = label->text();
+    box->done(QMessageBox::Ok);
+  });
+  QtMessageBox messages;
+  messages.show(text, MessageBox::kOkOnly, QString());
+  EXPECT_EQ(shown, text);
 }
 
 }  // namespace
