@@ -105,7 +105,6 @@ bool TextEdit::acceptsFocus() const {
 }
 
 void TextEdit::setBackground(Background background) {
-  m_background = background;
   QPalette p = palette();
   const QColor colour = background == Background::Window
                             ? QApplication::palette().color(QPalette::Base)

@@ -30,7 +30,6 @@ class TextEdit : public QPlainTextEdit {
   bool acceptsFocus() const;
 
   void setBackground(Background background);
-  Background background() const { return m_background; }
 
   // Conversions between the CR LF text and the document's own paragraph form.
   static QString toDocumentText(const QString& text);
@@ -50,7 +49,6 @@ class TextEdit : public QPlainTextEdit {
 
   bool m_writing = false;
   bool m_changedWhileWriting = false;
-  Background m_background = Background::Window;
 };
 
 }  // namespace orv::platform
