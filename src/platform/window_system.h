@@ -8,8 +8,8 @@
 
 namespace orv::platform {
 
-// Starts reading the system's font configuration on a thread of its own, which runs only on
-// time no other thread wants, so that the toolkit's first font, some ten milliseconds later, finds
+// Starts reading the system's font configuration on a thread of its own, at the lowest share of
+// the processor, so that the toolkit's first font, some ten milliseconds later, finds
 // it read instead of reading it then (some 5 ms of a start on Linux, where every program parses
 // the configuration files anew). Where the toolkit needs no such reading (Windows) nothing is done.
 void readFontConfigurationAhead();

@@ -4,8 +4,7 @@
 #include <QFile>
 #include <QGuiApplication>
 
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -94,11 +93,12 @@ bool waylandAnswers() {
 void readFontConfigurationAhead() {
   try {
     std::thread([] {
-      // The window's thread comes first: where every core is busy, this one waits, and the
-      // toolkit reads the configuration itself, as without it. Fontconfig publishes what it read
-      // with one atomic exchange, and of two readings one is dropped.
-      const sched_param none{};
-      pthread_setschedparam(pthread_self(), SCHED_IDLE, &none);
+      // The window's thread comes first: where every core is busy, this one gets little time,
+      // and the toolkit may read the configuration itself, as without it. Fontconfig publishes
+      // what it read with one atomic exchange, and of two readings one is dropped. The lowest
+      // share, not the idle class: a thread of that class stopped in the middle of a read held
+      // up the window's thread behind it, for milliseconds.
+      setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
       FcInit();
     }).detach();  // the program may end first: nothing of fontconfig's is torn down at exit
   } catch (const std::system_error&) {
