@@ -14,6 +14,7 @@
 #include "platform/system_midi_input.h"
 #include "platform/system_midi_service.h"
 #include "platform/window_system.h"
+#include "shell/deferred_icon_style.h"
 #include "shell/form1.h"
 
 namespace {
@@ -56,6 +57,8 @@ int main(int argc, char* argv[]) {
   // The menu bar is the window's own: looking for a desktop's global menu bar would cost a round
   // trip to the session's message bus before the window can show.
   QApplication::setAttribute(Qt::AA_DontUseNativeMenuBar);
+  // The style the toolkit would choose, less the cost of an icon the window seldom shows.
+  QApplication::setStyle(new orv::shell::DeferredIconStyle);
 
   // The toolkit's own texts in Japanese: those shipped beside a copied program, else the
   // system's.

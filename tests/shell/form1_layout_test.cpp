@@ -1,12 +1,15 @@
 #include <QButtonGroup>
 #include <QDir>
+#include <QMainWindow>
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QStyle>
 #include <QStyleFactory>
 #include <QStyleOptionComboBox>
 #include <QTextLayout>
+#include <QToolButton>
 
+#include "shell/deferred_icon_style.h"
 #include "support/form_fixture.h"
 #include "support/stems.h"
 
@@ -50,15 +53,51 @@ const std::tuple<const char*, int, int, int, int, const char*, bool> kInventory[
 
 class Form1Layout : public FormFixture {};
 
+// The menu bar's overflow arrow is made when it is first drawn, not with the menu bar, and then
+// exactly as the wrapped style makes it, on a screen of 100 % and of 200 %.
+TEST(DeferredIconStyle, MakesTheOverflowArrowWhenDrawnAsTheWrappedStyleDoes) {
+  struct Counting final : QProxyStyle {
+    using QProxyStyle::QProxyStyle;
+    mutable int arrows = 0;
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
+                       const QWidget* widget) const override {
+      arrows += icon == SP_ToolBarHorizontalExtensionButton;
+      return QProxyStyle::standardIcon(icon, option, widget);
+    }
+  };
+  const QString style = QApplication::style()->name();
+  auto* counting = new Counting(QStyleFactory::create(style));
+  QApplication::setStyle(new shell::DeferredIconStyle(counting));
+  const auto restore = qScopeGuard([&] { QApplication::setStyle(style); });
+  QMainWindow window;
+  window.menuBar()->addMenu(u"ファイル(&F)"_s);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  auto* arrow = window.menuBar()->findChild<QToolButton*>(u"qt_menubar_ext_button"_s);
+  ASSERT_NE(arrow, nullptr);
+  EXPECT_EQ(counting->arrows, 0);
+  const QIcon wrapped =
+      counting->baseStyle()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
+  for (const qreal scale : {1.0, 2.0}) {
+    const QPixmap drawn = arrow->icon().pixmap(QSize(16, 16), scale);
+    const QPixmap expected = wrapped.pixmap(QSize(16, 16), scale);
+    EXPECT_EQ(drawn.toImage(), expected.toImage()) << scale;
+    EXPECT_EQ(drawn.devicePixelRatio(), expected.devicePixelRatio()) << scale;
+  }
+  EXPECT_EQ(counting->arrows, 1);
+}
+
 // On Windows the offscreen platform of the test programs takes its fonts from Qt's own font folder
 // only, which holds none: what the chosen fonts draw is checked on Linux, where they are installed.
 const bool kWithoutFonts = QSysInfo::kernelType() == u"winnt"_s;
 
 // The keyboard looks like a piano, whose PC-key labels cover the octave labels in Key mode.
 TEST_F(Form1Layout, OpensWithEveryControlMenuAndFontInPlaceAndAKeyboardLikeAPiano) {
-  // The system's own style where there is one (Windows' draws buttons in the theme's colours).
+  // The system's own style where there is one (Windows' draws buttons in the theme's colours),
+  // wrapped as the program wraps it.
   const QString style = QApplication::style()->name();
-  if (QStyleFactory::keys().contains(u"windowsvista"_s)) QApplication::setStyle(u"windowsvista"_s);
+  QApplication::setStyle(new shell::DeferredIconStyle(QStyleFactory::create(
+      QStyleFactory::keys().contains(u"windowsvista"_s) ? u"windowsvista"_s : style)));
   const auto restore = qScopeGuard([&] { QApplication::setStyle(style); });
   // Armenian: in DejaVu Sans, in none of the Japanese gothics.
   const QString outside = u"Հայերեն"_s;
