@@ -98,6 +98,7 @@ void readFontConfigurationAhead() {
       // what it read with one atomic exchange, and of two readings one is dropped. The lowest
       // share, not the idle class: a thread of that class stopped in the middle of a read held
       // up the window's thread behind it, for milliseconds.
+      pthread_setname_np(pthread_self(), "fontconfig");  // for profilers and debuggers
       setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), 19);
       FcInit();
     }).detach();  // the program may end first: nothing of fontconfig's is torn down at exit
