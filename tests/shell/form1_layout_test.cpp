@@ -1,6 +1,5 @@
 #include <QButtonGroup>
 #include <QDir>
-#include <QMainWindow>
 #include <QMenuBar>
 #include <QScopeGuard>
 #include <QStyle>
@@ -59,31 +58,25 @@ TEST(DeferredIconStyle, MakesTheOverflowArrowWhenDrawnAsTheWrappedStyleDoes) {
   struct Counting final : QProxyStyle {
     using QProxyStyle::QProxyStyle;
     mutable int arrows = 0;
-    QIcon standardIcon(StandardPixmap icon, const QStyleOption* option,
-                       const QWidget* widget) const override {
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption* o,
+                       const QWidget* w) const override {
       arrows += icon == SP_ToolBarHorizontalExtensionButton;
-      return QProxyStyle::standardIcon(icon, option, widget);
+      return QProxyStyle::standardIcon(icon, o, w);
     }
   };
   const QString style = QApplication::style()->name();
   auto* counting = new Counting(QStyleFactory::create(style));
   QApplication::setStyle(new shell::DeferredIconStyle(counting));
   const auto restore = qScopeGuard([&] { QApplication::setStyle(style); });
-  QMainWindow window;
-  window.menuBar()->addMenu(u"ファイル(&F)"_s);
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  auto* arrow = window.menuBar()->findChild<QToolButton*>(u"qt_menubar_ext_button"_s);
-  ASSERT_NE(arrow, nullptr);
+  QMenuBar bar;
+  bar.show();
+  const QIcon arrow = bar.findChild<QToolButton*>()->icon();
   EXPECT_EQ(counting->arrows, 0);
   const QIcon wrapped =
       counting->baseStyle()->standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton);
-  for (const qreal scale : {1.0, 2.0}) {
-    const QPixmap drawn = arrow->icon().pixmap(QSize(16, 16), scale);
-    const QPixmap expected = wrapped.pixmap(QSize(16, 16), scale);
-    EXPECT_EQ(drawn.toImage(), expected.toImage()) << scale;
-    EXPECT_EQ(drawn.devicePixelRatio(), expected.devicePixelRatio()) << scale;
-  }
+  for (const qreal scale : {1.0, 2.0})
+    EXPECT_EQ(arrow.pixmap(QSize(16, 16), scale).toImage(),
+              wrapped.pixmap(QSize(16, 16), scale).toImage());
   EXPECT_EQ(counting->arrows, 1);
 }
 
