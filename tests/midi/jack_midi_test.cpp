@@ -47,9 +47,10 @@ class JackMidi : public FormFixture {
   void startReceiver() {
     received.clear();
     receiver.start(u"stdbuf"_s, {u"-oL"_s, u"jack_midi_dump"_s});
-    const QStringList portListed = {u"-c"_s, u"jack_lsp | grep -qx midi-monitor:input"_s};
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return QProcess::execute(u"sh"_s, portListed) == 0; }, kWaitMs));
+    // Its port is listed a moment before its client starts, and until then every connection
+    // to it is refused.
+    JackKeyboard probe("probe");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return probe.connect("midi-monitor:input"); }, kWaitMs));
   }
 
   // The events the receiver printed ("   0: 90 3c 79 note on ..."), as hex bytes, once `count`
@@ -104,16 +105,28 @@ TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
   const QtMessageHandler toolkit =
       qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   testing::internal::CaptureStderr();
+  // A program whose port is there but whose client has not started refuses connections.
+  jack_client_t* sleeper = jack_client_open("sleeper", JackNoStartServer, nullptr);
+  jack_port_register(sleeper, "input", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
   midiService = &service.emplace();
   shell::Form1& f = start();
   const auto on = [](int n) { return QString::asprintf("90 %02x 79", n).toStdString(); };
   const auto off = [](int n) { return QString::asprintf("80 %02x 10", n).toStdString(); };
   showActive();
-  const int last = f.Combo2->count() - 1;
-  EXPECT_EQ(f.Combo2->itemText(last), QStringLiteral(" %1:midi-monitor:input").arg(last))
+  const int monitor = f.Combo2->findText(u":midi-monitor:input"_s, Qt::MatchEndsWith);
+  const int asleep = f.Combo2->findText(u":sleeper:input"_s, Qt::MatchEndsWith);
+  EXPECT_EQ(std::min(monitor, asleep), f.Combo2->count() - 2)
       << "the JACK ports come after the ALSA sequencer's";
+  EXPECT_EQ(f.Combo2->itemText(monitor), QStringLiteral(" %1:midi-monitor:input").arg(monitor));
+  platform::setListIndex(*f.Combo2, asleep);
+  messages.expect();
+  for (int click = 0; click < 2; ++click) mouse(MouseClick, f.Chk_Midi);
+  EXPECT_EQ(messages.takeTexts(),
+            QStringList{u"MIDI出力ポート「sleeper:input」につなげません。"
+                        u"そのポートのプログラムが動いているか確かめてください。"_s});
+  jack_client_close(sleeper);  // while its server runs
 
-  platform::setListIndex(*f.Combo2, last);
+  platform::setListIndex(*f.Combo2, monitor);
   // Key 0, a rest key, a chord gathered and then held; the instrument; a key held at switch-off.
   for (QWidget* w : {f.Chk_Midi, f.Opt_Scl[0], f.Opt_Scl[25], f.Chk_Ham, f.Opt_Scl[0], f.Opt_Scl[4],
                      f.Opt_Scl[7], f.Cmd_Tone, f.Chk_Ham})

@@ -33,6 +33,10 @@ class JackKeyboard {
   bool ready() const { return m_port != nullptr; }
   std::string portName() const { return jack_port_name(m_port); }
   bool connectedTo(const char* port) const { return jack_port_connected_to(m_port, port) != 0; }
+  // False while the other port's client has not yet started: JACK refuses the connection then.
+  bool connect(const char* port) {
+    return jack_connect(m_client, jack_port_name(m_port), port) == 0;
+  }
 
   // From one thread at a time; false when the ring is full.
   bool play(std::vector<unsigned char> bytes) {

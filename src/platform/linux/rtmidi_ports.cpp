@@ -7,6 +7,7 @@
 #include <atomic>
 #include <exception>
 #include <iostream>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,6 +75,12 @@ int findPort(RtMidiOut& out, const std::string& wanted, int listed) {
   return platform::findPort(today, QString::fromStdString(wanted), listed);
 }
 
+QString refusedText(const QString& name) {
+  return QStringLiteral("MIDI出力ポート「%1」につなげません。")
+      .arg(name)
+      .append(QStringLiteral("そのポートのプログラムが動いているか確かめてください。"));
+}
+
 QString notFoundText(const QString& name) {
   return QStringLiteral("MIDI出力ポート「%1」が見つかりません。接続を確かめてください。").arg(name);
 }
@@ -125,6 +132,17 @@ class JackWatch {
     if (m_serverGone) return false;
     if (!m_portsChanged.exchange(false)) return true;
     return jack_port_by_name(m_client, name.c_str()) != nullptr;
+  }
+
+  // The full names of the ports connected to the port named `name`; none where it is gone.
+  std::set<std::string> connectionsOf(const std::string& name) const {
+    std::set<std::string> names;
+    jack_port_t* port = jack_port_by_name(m_client, name.c_str());
+    const char** connected = port ? jack_port_get_all_connections(m_client, port) : nullptr;
+    if (connected == nullptr) return names;
+    for (const char** n = connected; *n != nullptr; ++n) names.insert(*n);
+    jack_free(connected);
+    return names;
   }
 
  private:
@@ -199,11 +217,18 @@ std::optional<QString> RtMidiPorts::Impl::openJack(int index) {
   jack = makeOutput(RtMidi::UNIX_JACK, error);
   const std::string wanted = name.toStdString();
   int found = jack ? findPort(*jack, wanted, index - alsaCount) : -1;
+  const std::set<std::string> before = watch->connectionsOf(wanted);
   if (found >= 0) jack->openPort(static_cast<unsigned int>(found), kClientName);
   // Our own port's arrival set the watch's flag: asking now clears it and proves the port stayed.
   if (found >= 0 && !watch->stillHas(wanted)) found = -1;
-  if (found < 0 || !error.empty()) {
+  // RtMidi does not say whether its connection was made. A program whose client is not taking
+  // part in the server's cycles (still starting, or stopped) refuses it, and every note would go
+  // nowhere while the switch showed MIDI on.
+  const bool refused =
+      found >= 0 && error.empty() && watch->connectionsOf(wanted).size() <= before.size();
+  if (found < 0 || !error.empty() || refused) {
     QString text = found < 0 ? notFoundText(name)
+                   : refused ? refusedText(name)
                              : QStringLiteral("MIDI出力ポート「%1」を開けません。").arg(name);
     if (!error.empty()) text += u'\n' + QString::fromStdString(error);
     jack.reset();
