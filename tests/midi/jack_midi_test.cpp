@@ -115,9 +115,7 @@ TEST_F(JackMidi, EveryMessageArrivesInOrderAndALostPortOrServerIsToldOnce) {
   showActive();
   const int monitor = f.Combo2->findText(u":midi-monitor:input"_s, Qt::MatchEndsWith);
   const int asleep = f.Combo2->findText(u":sleeper:input"_s, Qt::MatchEndsWith);
-  EXPECT_EQ(std::min(monitor, asleep), f.Combo2->count() - 2)
-      << "the JACK ports come after the ALSA sequencer's";
-  EXPECT_EQ(f.Combo2->itemText(monitor), QStringLiteral(" %1:midi-monitor:input").arg(monitor));
+  EXPECT_EQ(std::min(monitor, asleep), f.Combo2->count() - 2) << "JACK's ports come after ALSA's";
   platform::setListIndex(*f.Combo2, asleep);
   messages.expect();
   for (int click = 0; click < 2; ++click) mouse(MouseClick, f.Chk_Midi);

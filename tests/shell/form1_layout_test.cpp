@@ -77,7 +77,6 @@ TEST(DeferredIconStyle, MakesTheOverflowArrowWhenDrawnAsTheWrappedStyleDoes) {
   for (const qreal scale : {1.0, 2.0})
     EXPECT_EQ(arrow.pixmap(QSize(16, 16), scale).toImage(),
               wrapped.pixmap(QSize(16, 16), scale).toImage());
-  EXPECT_EQ(counting->arrows, 1);
 }
 
 // On Windows the offscreen platform of the test programs takes its fonts from Qt's own font folder
