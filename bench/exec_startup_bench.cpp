@@ -77,9 +77,8 @@ double timeToMap(xcb_connection_t* x, const std::vector<const char*>& command) {
   kill(child, SIGTERM);
   waitpid(child, nullptr, 0);
   while (xcb_generic_event_t* event = xcb_wait_for_event(x)) {
-    const bool destroyed =
-        (event->response_type & 0x7f) == XCB_DESTROY_NOTIFY &&
-        reinterpret_cast<xcb_destroy_notify_event_t*>(event)->window == window;
+    const bool destroyed = (event->response_type & 0x7f) == XCB_DESTROY_NOTIFY &&
+                           reinterpret_cast<xcb_destroy_notify_event_t*>(event)->window == window;
     std::free(event);
     if (destroyed) break;
   }

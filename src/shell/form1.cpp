@@ -377,7 +377,7 @@ void Form1::createControls() {
   Label1 = new QLabel(inner);
   Label1->setObjectName(QStringLiteral("Label1"));
   Label1->setTextFormat(Qt::PlainText);  // a file name, never markup
-Label1->setFont(outsideTextFont());
+  Label1->setFont(outsideTextFont());
   place(Label1, 480, 7020, 2835, 255);
   Label1->hide();
   Label2 = new QLabel(inner);
@@ -544,7 +544,7 @@ QFont Form1::outsideTextFont() const {
 void Form1::listDevices() {
   if (std::exchange(m_devicesListed, true)) return;
   // Given here, after the window first shows: a list given a font makes its popup at once.
-Combo2->setFont(outsideTextFont());
+  Combo2->setFont(outsideTextFont());
   m_sound->FillDeviceList(m_services.midi.outputPorts());
 }
 
